@@ -1,0 +1,11 @@
+// Error messages for the user: a message box where a display exists, the
+// text on standard error where none does, so an unattended run never waits
+// on a box nobody can dismiss.
+#pragma once
+
+struct SDL_Window;
+
+// Shows `text` under the caption "Error", owned by `owner`. Without an owner
+// window or without a working display, writes "Error: <text>" to standard
+// error instead. Returns when the user has dismissed the box.
+void show_error_box(SDL_Window* owner, const char* text);
