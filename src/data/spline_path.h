@@ -49,7 +49,10 @@ void path_load(SplinePath& path, const char* file_name);
 
 // After a key's marker has been consumed: reads x, y, z and the time of key
 // `index`. Each number that does not parse leaves its target as it was; an
-// index outside the keys reads nothing.
+// index outside the keys reads nothing. A scene that reads a .bsp file
+// itself follows path_load: path_init, config_read_int for the count,
+// path_allocate_keys, config_read_double for the step, then per key
+// skip_to_marker and path_read_key.
 void path_read_key(SplinePath& path, int index, std::istream& in);
 
 // Moves the cursor one step, stopping short of the last key time, and passes

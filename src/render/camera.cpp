@@ -73,12 +73,11 @@ void camera_combine(Camera& camera) { camera.view = mat_mul(camera.translation, 
 
 double camera_wrap_unit(double value) {
   // Closed forms rather than loops, which would never end for huge values.
-  // Subtracting whole units from a value above 1 is exact, so one
-  // subtraction equals the repeated ones.
+  // Whole units added to or taken from a value of magnitude 1 or more are
+  // exact, so one addition or subtraction equals the repeated ones; below 1
+  // there is a single step either way.
   if (value > 1.0) return value - std::ceil(value - 1.0);
-  // Adding whole units is exact until the value lies in -1..0; only the last
-  // step into 0..1 rounds, so it is done on its own.
-  if (value < 0.0) return (value + (std::ceil(-value) - 1.0)) + 1.0;
+  if (value < 0.0) return value + std::ceil(-value);
   return value;
 }
 
