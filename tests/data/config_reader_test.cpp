@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "data/temp_text_file.h"
-
 namespace {
 
 constexpr int untouched = -777;
@@ -84,19 +82,6 @@ TEST(ConfigReader, MissingFileIsReportedAndKeepsTheDefaults) {
   EXPECT_EQ(count, 12);
   EXPECT_EQ(speed, 0.5);
   config_close(reader);
-}
-
-TEST(ConfigReader, ReadsAFileFromDisk) {
-  const std::string path = write_temp_text_file("Length of the part\n` 250\nSpeed of it\n` 1.5\n");
-  ConfigReader reader;
-  ASSERT_TRUE(config_open(reader, path.c_str()));
-  int length = 0;
-  double speed = 0.0;
-  EXPECT_TRUE(config_read_int(reader, length));
-  EXPECT_TRUE(config_read_double(reader, speed));
-  config_close(reader);
-  EXPECT_EQ(length, 250);
-  EXPECT_EQ(speed, 1.5);
 }
 
 // Random text over an alphabet rich in markers, spaces, line breaks and

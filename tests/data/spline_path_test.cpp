@@ -39,20 +39,6 @@ void expect_near(const Vector3& got, const Vector3& expected, const std::string&
   EXPECT_NEAR(got.z, expected.z, 1e-12) << what;
 }
 
-TEST(SplinePath, DefaultsMatchPathInit) {
-  SplinePath loaded = path_with_times({0, 1, 2});
-  loaded.step = 0.3;
-  path_init(loaded);
-  const SplinePath fresh;
-  EXPECT_EQ(loaded.count, 0);
-  EXPECT_TRUE(loaded.points.empty());
-  EXPECT_EQ(loaded.step, 0.05);
-  EXPECT_EQ(loaded.time, 0.0);
-  EXPECT_EQ(fresh.basis.at(1, 3), 4 * 0.16666666666666666);
-  EXPECT_EQ(fresh.basis.at(0, 0), -0.16666666666666666);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(loaded.basis.m[i], fresh.basis.m[i]) << "basis entry " << i;
-}
-
 TEST(SplinePath, TwentiethStepOfFiveHundredthsPassesTheFirstKey) {
   SplinePath path = path_with_times({0, 1, 2, 3});
   for (int i = 0; i < 19; ++i) path_advance(path);

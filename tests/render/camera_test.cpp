@@ -25,17 +25,6 @@ Camera wrapping_camera(Vector3 position, Vector3 axis = {0, 0, 1}, double w = 0.
   return camera;
 }
 
-TEST(Camera, StartValues) {
-  const Camera camera;
-  EXPECT_EQ(camera.position.x, 0.5);
-  EXPECT_EQ(camera.position.y, 0.5);
-  EXPECT_EQ(camera.position.z, 0.0);
-  EXPECT_EQ(camera.axis.z, 1.0);
-  EXPECT_EQ(camera.w, 0.0);
-  EXPECT_FALSE(camera.wrap);
-  for (int i = 0; i < 16; ++i) EXPECT_EQ(camera.view.m[i], 0.0) << "view entry " << i;
-}
-
 TEST(Camera, RotationNormalisesTheAxisButNotW) {
   struct Case {
     Vector3 axis;
