@@ -1,0 +1,40 @@
+// The 16.16 fixed-point convention of the 3D rendering core, stated once.
+//
+// A value v is held as the signed 32-bit integer v x 65,536: the top 16 bits
+// are the whole part, the low 16 bits the fraction. Products and sums of
+// such values are two's-complement 32-bit arithmetic: they wrap, as the
+// hardware does, and the helpers here make that wrap defined behaviour.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+constexpr int fixed_shift = 16;
+constexpr double fixed_one = 65536.0;
+
+// A 32-bit pattern read back as the signed number it encodes.
+constexpr std::int32_t wrap_to_int32(std::uint32_t bits) {
+  return bits <= 0x7FFFFFFFu ? static_cast<std::int32_t>(bits)
+                             : static_cast<std::int32_t>(bits - 0x80000000u) + std::numeric_limits<std::int32_t>::min();
+}
+
+// a x b and a + b with two's-complement wrap-around instead of overflow.
+constexpr std::int32_t wrapping_mul(std::int32_t a, std::int32_t b) {
+  return wrap_to_int32(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
+}
+constexpr std::int32_t wrapping_add(std::int32_t a, std::int32_t b) {
+  return wrap_to_int32(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+// Truncates towards zero to a 32-bit integer. Values beyond the int32 range
+// saturate at its ends and NaN becomes 0, so a wild input stays defined.
+inline std::int32_t double_to_int32(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
+  if (value <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(value);
+}
+
+// A double as 16.16, truncated towards zero (and saturated, see above).
+inline std::int32_t fixed_from_double(double value) { return double_to_int32(value * fixed_one); }
