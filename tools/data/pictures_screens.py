@@ -12,7 +12,7 @@ from drawing import (HEIGHT, JpegForm, SANS_BOLD, SERIF, WIDTH, clamp_byte, down
 
 INTRO_FORM = JpegForm(sampling="2x2", progressive=True, quality=90)
 # Clean mask edges: no chroma subsampling and little quantisation noise.
-TITLE_FORM = JpegForm(sampling="1x1", quality=98)
+TITLE_FORM = JpegForm(sampling="1x1", quality=100)
 TV_MASK_FORM = JpegForm(sampling="1x1", progressive=True, quality=95)
 
 TITLE_TEXT = "QUORVANE"

@@ -41,7 +41,7 @@ GOLD, GOLD_GLOW = (255, 244, 214), (190, 120, 30)
 # and the blobs the middle, so their words keep above and below.
 WORD_PICTURES = [
     ("words.jpg", [Line("FASTER", (236, 150), 76, spacing=14)], ICE, ICE_GLOW, WORDS_FORM),
-    ("words2.jpg", [Line("THAN LIGHT", (360, 330), 64, spacing=10)], ICE, ICE_GLOW, WORDS_FORM),
+    ("words2.jpg", [Line("THAN LIGHT", (340, 330), 58, spacing=10)], ICE, ICE_GLOW, WORDS_FORM),
     ("words3.jpg", [Line("STOP", (320, 118), 80, spacing=22)], MINT, MINT_GLOW, WORDS_FORM),
     ("words4.jpg", [Line("MOTION", (320, 380), 80, spacing=18)], MINT, MINT_GLOW, WORDS_FORM),
     ("words5.jpg", [Line("SOFT", (320, 100), 84, face=SERIF_BOLD, spacing=24)], ROSE, ROSE_GLOW, WORDS_FORM),
