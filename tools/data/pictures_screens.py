@@ -74,10 +74,6 @@ def title_ground(x, y):
 
 def make_title():
     picture = from_function(title_ground)
-    # Thin rings around the title: ground colour only, shading that the mask ignores.
-    draw = ImageDraw.Draw(picture)
-    for r in range(40, 420, 24):
-        draw.ellipse([320 - r * 4 / 3, 228 - r, 320 + r * 4 / 3, 228 + r], outline=(255, 236, 205))
     black = Image.new("RGB", picture.size, (0, 0, 0))
     return Image.composite(black, picture, title_letters().point(lambda v: 255 if v >= 128 else 0))
 
