@@ -16,7 +16,6 @@ SANS = "DejaVuSans.ttf"
 SANS_BOLD = "DejaVuSans-Bold.ttf"
 SERIF = "DejaVuSerif.ttf"
 SERIF_BOLD = "DejaVuSerif-Bold.ttf"
-MONO_BOLD = "DejaVuSansMono-Bold.ttf"
 
 
 def font(name, size):

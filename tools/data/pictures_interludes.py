@@ -5,9 +5,9 @@ import math
 import os
 import random
 
-from PIL import Image, ImageDraw, ImageFilter
+from PIL import Image, ImageDraw
 
-from drawing import (HEIGHT, JpegForm, SANS_BOLD, SERIF, WIDTH, clamp_byte, downsample, font, from_function,
+from drawing import (HEIGHT, JpegForm, SANS_BOLD, WIDTH, clamp_byte, downsample, font, from_function,
                      glow_onto, hsv, mix, save_jpeg, text_mask)
 from mascot import draw_zibbet
 

@@ -1,13 +1,12 @@
 """The screen-wide pictures of the opening: the loading screen, the title
 that the raycast scene turns into its light mask, and the tv mask that is
 subtracted from every shown frame."""
-import math
 import os
 import random
 
 from PIL import Image, ImageDraw, ImageFilter
 
-from drawing import (HEIGHT, JpegForm, SANS_BOLD, SERIF, WIDTH, clamp_byte, downsample, draw_spaced_text,
+from drawing import (HEIGHT, JpegForm, SANS_BOLD, SERIF, WIDTH, clamp_byte, downsample,
                      font, from_function, glow_onto, mix, save_jpeg, supersampled, text_mask, vertical_gradient)
 
 INTRO_FORM = JpegForm(sampling="2x2", progressive=True, quality=90)

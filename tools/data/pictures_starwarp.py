@@ -7,7 +7,7 @@ import math
 import os
 import random
 
-from drawing import HEIGHT, JpegForm, WIDTH, clamp_byte, from_function, hsv
+from drawing import HEIGHT, JpegForm, WIDTH, clamp_byte, from_function, hsv, save_jpeg
 from timing import SCENES
 
 # Every colour matters here: no chroma subsampling. Restarts every MCU row.
@@ -70,6 +70,5 @@ def make_palette():
 
 
 def generate(out_dir):
-    from drawing import save_jpeg
     save_jpeg(make_palette(), os.path.join(out_dir, "starwarp.jpg"), STARWARP_FORM)
     return ["starwarp.jpg"]

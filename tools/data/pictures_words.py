@@ -55,21 +55,22 @@ CLOSING_SECOND = [Line("Quorvane", (320, 326), 34, face=SERIF_BOLD, spacing=4),
                   Line("by Brasklet productions", (320, 364), 24, face=SERIF, spacing=2)]
 
 GREETED_GROUPS = [
-    "Glimmerdrift", "Octopoda", "Velvet Lathe", "Nullpointer Choir",
-    "Moss & Cobalt", "Tidewright", "Sixteen Owls", "Ferrous Kite",
-    "Quillfire", "Brine Theory", "Mothlight", "Tin Orchard",
-    "Parallax Goats", "Hollow Static", "Wobblecore", "Saltmarsh Cartel",
+    "Glimmerdrift", "Octopoda", "Velvet Lathe", "Moss & Cobalt", "Tidewright", "Sixteen Owls",
+    "Quillfire", "Brine Theory", "Mothlight", "Tin Orchard", "Hollow Static", "Wobblecore",
 ]
+# Near white, so that each of the tv filter's red, green and blue rows shows it.
+GREETS_TEXT, GREETS_GLOW = (255, 250, 238), (170, 110, 40)
 
 
 def make_greets():
-    """The greetings, inside the black border the scene draws (16 pixels)."""
-    lines = [Line("GREETINGS TO", (320, 66), 40, spacing=10)]
+    """The greetings, inside the black border the scene draws (16 pixels),
+    in letters big enough to read through the tv filter's stripes."""
+    lines = [Line("GREETINGS TO", (320, 68), 44, spacing=10)]
     half = len(GREETED_GROUPS) // 2
     for i, name in enumerate(GREETED_GROUPS):
         column, row = divmod(i, half)
-        lines.append(Line(name, (176 + 288 * column, 134 + 40 * row), 25, spacing=1))
-    return words_picture(lines, GOLD, GOLD_GLOW, glow_radius=5, glow_strength=1.2)
+        lines.append(Line(name, (174 + 292 * column, 142 + 52 * row), 31, spacing=1))
+    return words_picture(lines, GREETS_TEXT, GREETS_GLOW, glow_radius=4, glow_strength=0.5)
 
 
 def generate(out_dir):

@@ -38,20 +38,6 @@ SCENES = {
 SCENE_TOTALS = {"raycast": 200, "lattice": 250, "starwarp": 250, "particles": 250, "blobby": 200, "greets": 300}
 
 
-def scene_total(name):
-    scene = SCENES[name]
-    if name == "raycast" or name == "blobby":
-        return scene["duration"]
-    if name == "lattice":
-        return scene["transition"] + scene["duration"]
-    if name == "starwarp":
-        return scene["warp_duration"] + scene["spin_duration"]
-    if name == "particles":
-        return scene["phase1_length"] + scene["phase2_length"]
-    return sum(scene[key] for key in ("flight_length", "picture_fade_in_length", "ripple_length",
-                                      "fade_out_length", "words_fade_in_length", "words_hold_length"))
-
-
 def greets_flight_time():
     """Scene time over which the greets camera flies: phases 1 to 4."""
     scene = SCENES["greets"]
