@@ -2,7 +2,8 @@
 """Writes every file of data/ from source, deterministically.
 
     python3 tools/data/generate.py            # (re)write data/
-    python3 tools/data/generate.py --check    # compare a fresh generation with data/
+    python3 tools/data/generate.py --check    # compare a fresh generation with data/,
+                                              # then check data/ against the demo's needs
 
 Each generator module exposes `generate(out_dir)`, which writes its files
 into out_dir and returns the list of file names it wrote.
@@ -17,7 +18,16 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 # The generators, in the order they run.
-GENERATOR_MODULES = []
+GENERATOR_MODULES = [
+    "pictures_screens",
+    "pictures_words",
+    "pictures_flashes",
+    "pictures_interludes",
+    "pictures_starwarp",
+    "portraits",
+    "configs",
+    "paths",
+]
 
 
 def load_generators():
@@ -52,7 +62,16 @@ def main():
     for name in differing:
         print("differs from a fresh generation:", os.path.join("data", name))
     print(f"{len(names) - len(differing)} of {len(names)} files reproduce byte for byte")
-    return 1 if differing else 0
+
+    import checks
+    failed_checks = 0
+    for check in checks.CHECKS:
+        failures = check(args.out)
+        for failure in failures:
+            print("check failed:", failure)
+        failed_checks += 1 if failures else 0
+    print(f"data checks: {len(checks.CHECKS) - failed_checks} passed, {failed_checks} failed")
+    return 1 if differing or failed_checks else 0
 
 
 if __name__ == "__main__":

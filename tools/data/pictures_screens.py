@@ -1,0 +1,104 @@
+"""The screen-wide pictures of the opening: the loading screen, the title
+that the raycast scene turns into its light mask, and the tv mask that is
+subtracted from every shown frame."""
+import os
+import random
+
+from PIL import Image, ImageDraw, ImageFilter
+
+from drawing import (HEIGHT, JpegForm, SANS_BOLD, SERIF, WIDTH, clamp_byte, downsample,
+                     font, from_function, glow_onto, mix, save_jpeg, supersampled, text_mask, vertical_gradient)
+
+INTRO_FORM = JpegForm(sampling="2x2", progressive=True, quality=90)
+# Clean mask edges: no chroma subsampling and little quantisation noise.
+TITLE_FORM = JpegForm(sampling="1x1", quality=100)
+TV_MASK_FORM = JpegForm(sampling="1x1", progressive=True, quality=95)
+
+TITLE_TEXT = "QUORVANE"
+TITLE_CENTRE = (320, 228)
+TITLE_SIZE = 84
+TITLE_SPACING = 4
+# Thickens the letters so that their interiors stay pure black after encoding.
+TITLE_STROKE = 4
+
+
+def title_letters():
+    """Coverage mask of the title's letters, as drawn into data/title.jpg."""
+    return text_mask(TITLE_TEXT, font(SANS_BOLD, TITLE_SIZE), TITLE_CENTRE, TITLE_SPACING, stroke=TITLE_STROKE)
+
+
+def make_intro():
+    picture = vertical_gradient([(0.0, (4, 4, 14)), (0.62, (16, 8, 34)), (1.0, (6, 3, 12))])
+    # A receding floor grid below a faint horizon, in the colours of the scenes to come.
+    scale = 2
+    canvas = supersampled(scale, (0, 0, 0))
+    draw = ImageDraw.Draw(canvas)
+    horizon = 330 * scale
+    for k in range(-16, 17):
+        x_far = (320 + k * 14) * scale
+        x_near = (320 + k * 90) * scale
+        draw.line([(x_far, horizon), (x_near, HEIGHT * scale)], fill=(70, 30, 110), width=scale)
+    for i in range(1, 12):
+        y = horizon + int((HEIGHT * scale - horizon) * (i / 11) ** 2.2)
+        draw.line([(0, y), (WIDTH * scale, y)], fill=(70, 30, 110), width=scale)
+    grid = downsample(canvas)
+    picture = Image.composite(grid, picture, grid.convert("L").point(lambda v: 255 if v else 0))
+    glow = Image.new("L", (WIDTH, HEIGHT), 0)
+    ImageDraw.Draw(glow).rectangle([0, 327, WIDTH, 333], fill=255)
+    horizon_glow = glow.filter(ImageFilter.GaussianBlur(10)).point(lambda v: clamp_byte(v * 0.9))
+    picture = Image.composite(Image.new("RGB", picture.size, (190, 70, 200)), picture, horizon_glow)
+
+    stars = random.Random(11)
+    draw = ImageDraw.Draw(picture)
+    for _ in range(160):
+        x, y = stars.randrange(WIDTH), stars.randrange(300)
+        level = stars.randrange(50, 200)
+        draw.point((x, y), fill=mix((0, 0, 0), (200, 210, 255), level / 255))
+
+    name = text_mask("QUORVANE", font(SANS_BOLD, 70), (320, 190), spacing=12)
+    picture = glow_onto(picture, name, (236, 240, 255), (90, 40, 200), 9, 1.6)
+    maker = text_mask("Brasklet productions", font(SERIF, 26), (320, 262), spacing=3)
+    picture = glow_onto(picture, maker, (190, 170, 225), (40, 20, 70), 4)
+    return picture
+
+
+def title_ground(x, y):
+    """A warm, bright ground: red never drops below 150, far above the mask threshold."""
+    t = y / (HEIGHT - 1)
+    s = x / (WIDTH - 1)
+    top = mix((255, 226, 150), (255, 190, 170), s)
+    bottom = mix((250, 150, 120), (200, 170, 235), s)
+    return mix(top, bottom, t)
+
+
+def make_title():
+    picture = from_function(title_ground)
+    black = Image.new("RGB", picture.size, (0, 0, 0))
+    return Image.composite(black, picture, title_letters().point(lambda v: 255 if v >= 128 else 0))
+
+
+def tv_mask_level(x, y):
+    """Grey level subtracted at (x, y): zero over the middle, rising like the
+    darkened rim of a curved screen, strongest in the corners."""
+    dx = abs(x + 0.5 - WIDTH / 2) / (WIDTH / 2)
+    dy = abs(y + 0.5 - HEIGHT / 2) / (HEIGHT / 2)
+    d = (dx ** 5 + dy ** 5) ** 0.2
+    rim = max(0.0, d - 0.74)
+    return clamp_byte(700 * rim ** 1.7)
+
+
+def make_tv_mask():
+    return from_function(lambda x, y: (tv_mask_level(x, y),) * 3)
+
+
+PICTURES = [
+    ("intro.jpg", make_intro, INTRO_FORM),
+    ("title.jpg", make_title, TITLE_FORM),
+    ("tvMask.jpg", make_tv_mask, TV_MASK_FORM),
+]
+
+
+def generate(out_dir):
+    for name, make, form in PICTURES:
+        save_jpeg(make(), os.path.join(out_dir, name), form)
+    return [name for name, _, _ in PICTURES]

@@ -1,0 +1,51 @@
+"""The demo's timing, in scene-time units (6.25 to the second, so 50 units
+are 8 seconds): the length of every phase of every scene and the moments
+inside them. The parameter files, the key-frame paths and the checks all
+read them from here. Each scene lasts a whole number of 50 units, so the
+music can change with the scenes."""
+
+UNITS_PER_SECOND = 6.25
+MUSIC_BAR = 50
+
+SCENES = {
+    "raycast": {"duration": 200.0},
+    "lattice": {
+        "transition": 50,
+        "duration": 200,
+        "portrait_window": 16,
+        # (top screen row, moment in main-part time) of each portrait
+        "portraits": [(40, 34), (330, 78), (150, 122), (300, 166)],
+    },
+    "starwarp": {"warp_duration": 125.0, "spin_duration": 125.0},
+    "particles": {
+        "phase1_length": 125.0,
+        "phase2_length": 125.0,
+        # live/frozen toggles; the fifth also stops the first phase's simulation
+        "freeze_times": [18.0, 40.0, 62.0, 86.0, 108.0],
+    },
+    "blobby": {"duration": 200.0},
+    "greets": {
+        "flight_length": 60.0,
+        "picture_fade_in_length": 40.0,
+        "ripple_length": 80.0,
+        "fade_out_length": 30.0,
+        "words_fade_in_length": 30.0,
+        "words_hold_length": 60.0,
+    },
+}
+
+# The scene lengths agreed with the music.
+SCENE_TOTALS = {"raycast": 200, "lattice": 250, "starwarp": 250, "particles": 250, "blobby": 200, "greets": 300}
+
+
+def greets_flight_time():
+    """Scene time over which the greets camera flies: phases 1 to 4."""
+    scene = SCENES["greets"]
+    return scene["flight_length"] + scene["picture_fade_in_length"] + scene["ripple_length"] + scene["fade_out_length"]
+
+
+def particles_simulated_time():
+    """Scene time during which the particles figure moves: the first phase
+    up to its last freeze, then the whole second phase."""
+    scene = SCENES["particles"]
+    return scene["freeze_times"][4] + scene["phase2_length"]
