@@ -17,7 +17,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 # The generators, in the order they run.
-GENERATOR_MODULES = []
+GENERATOR_MODULES = ["trumbel"]
 
 
 def load_generators():
