@@ -145,9 +145,11 @@ def header_bytes(module, order_count):
     return head + bytes(pans) + channel_volumes
 
 
-def envelope_bytes(envelope):
+def envelope_bytes(envelope, neutral_level):
+    """An envelope block; a missing envelope is written switched off and
+    flat at its neutral level (full volume, centre pan, no pitch change)."""
     if envelope is None:
-        flags, nodes, sustain = 0, [(0, 64), (1, 64)], 0
+        flags, nodes, sustain = 0, [(0, neutral_level), (1, neutral_level)], 0
     else:
         flags = ENVELOPE_ON
         nodes = envelope.nodes
@@ -171,8 +173,8 @@ def instrument_bytes(instrument):
     keyboard = bytearray()
     for note in range(NOTE_COUNT):
         keyboard += bytes([note, instrument.sample_number])
-    flat = envelope_bytes(None)
-    out = head + bytes(keyboard) + envelope_bytes(instrument.volume_envelope) + flat + flat + bytes(4)
+    flat = envelope_bytes(None, 0)  # panning and pitch: unused
+    out = head + bytes(keyboard) + envelope_bytes(instrument.volume_envelope, 64) + flat + flat + bytes(4)
     assert len(out) == INSTRUMENT_SIZE
     return out
 

@@ -166,15 +166,16 @@ def pad():
 
 
 def lead():
-    """A 30% pulse at 440 Hz beside a saw at 442 Hz, with a gentle delayed
-    vibrato from the sample's own vibrato settings."""
+    """A 30% pulse at 440 Hz beside a saw at 442 Hz, with a delayed vibrato
+    from the sample's own settings: 24/256 of a cycle a tick (4.5 Hz), up to
+    10/64 of a semitone either way, reached after 40 ticks."""
     period = seconds(0.5)  # 220 and 221 cycles
     pulse = synth.harmonic_table(cosine_amplitudes=synth.pulse_partials(440.0, 0.3, 3800.0))
     saw = synth.harmonic_table(synth.saw_partials(442.0, 3200.0))
     loop = synth.mix((1.0, synth.table_oscillator(pulse, 220, period, 0, period)),
                      (0.7, synth.table_oscillator(saw, 221, period, 0, period)))
     sample = it.Sample("lead", synth.to_pcm16(loop), synth.c5_speed(440.0), 64,
-                       loop=(0, period), vibrato=(20, 3, 6))
+                       loop=(0, period), vibrato=(24, 10, 64))
     envelope = it.Envelope([(0, 0), (1, 64), (12, 50), (22, 0)], sustain_node=2)
     return Voice(sample, it.NNA_NOTE_OFF, envelope, fadeout=64)
 
