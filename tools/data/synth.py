@@ -49,6 +49,11 @@ def saw_partials(fundamental_hz, brightness_hz, top_hz=9500.0):
     return amplitudes
 
 
+def odd_partials(amplitudes):
+    """Keeps the odd harmonics only: from a saw's partials, a square's."""
+    return [a if k % 2 == 1 else 0.0 for k, a in enumerate(amplitudes, start=1)]
+
+
 def pulse_partials(fundamental_hz, duty, brightness_hz, top_hz=9500.0):
     """Cosine amplitudes of a pulse wave of the given duty cycle, softened
     like saw_partials."""

@@ -50,15 +50,15 @@ def build_module():
                      samples, patterns, GLOBAL_VOLUME, MIX_VOLUME)
 
 
+def it_module_bytes():
+    return it.module_bytes(build_module())
+
+
 def generate(out_dir):
     """Writes trumbel.it into out_dir; returns the names written."""
     with open(os.path.join(out_dir, FILE_NAME), "wb") as f:
         f.write(it_module_bytes())
     return [FILE_NAME]
-
-
-def it_module_bytes():
-    return it.module_bytes(build_module())
 
 
 def main():

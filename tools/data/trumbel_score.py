@@ -96,11 +96,6 @@ def stabs(tl, start, chords, volume):
                 tl.note(row + step, channel, PLUCK, note_number(name), volume)
 
 
-def pads_off(tl, row):
-    for channel in PAD_CHS:
-        tl.note_off(row, channel)
-
-
 def bass_long(tl, start, chords, volume):
     """One held root a bar."""
     for row, chord in zip(bar_rows(start), chords):

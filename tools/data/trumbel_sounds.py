@@ -120,7 +120,7 @@ def pitched(name, attack, loop, fundamental_hz, volume=64, vibrato=(0, 0, 0)):
                      loop=(len(attack), len(attack) + len(loop)), vibrato=vibrato)
 
 
-def bright_to_dark(name, fundamental_hz, loop_cycles, loop_period, bright, dark, fall, attack_time):
+def bright_to_dark(loop_cycles, loop_period, bright, dark, fall, attack_time):
     """A wave whose brightness falls from one wavetable to another over
     the attack, then loops the dark one; both run at one phase so the blend
     never cancels."""
@@ -138,12 +138,10 @@ def bass():
     f0 = 110.0
     period = seconds(0.2)  # 22 cycles of 110 Hz
     saw = synth.saw_partials(f0, 2600.0)
-    square = [a if k % 2 == 1 else 0.0 for k, a in enumerate(synth.saw_partials(f0, 2600.0), 1)]
-    bright = synth.harmonic_table([s + 0.6 * q for s, q in zip(saw, square)])
+    bright = synth.harmonic_table([s + 0.6 * q for s, q in zip(saw, synth.odd_partials(saw))])
     saw_dark = synth.saw_partials(f0, 420.0)
-    square_dark = [a if k % 2 == 1 else 0.0 for k, a in enumerate(saw_dark, 1)]
-    dark = synth.harmonic_table([s + 0.6 * q for s, q in zip(saw_dark, square_dark)])
-    attack, loop = bright_to_dark("bass", f0, 22, period, bright, dark, 0.07, 0.3)
+    dark = synth.harmonic_table([s + 0.6 * q for s, q in zip(saw_dark, synth.odd_partials(saw_dark))])
+    attack, loop = bright_to_dark(22, period, bright, dark, 0.07, 0.3)
     envelope = it.Envelope([(0, 64), (10, 52), (14, 0)], sustain_node=1)
     return Voice(pitched("bass", attack, loop, f0), it.NNA_CUT, envelope)
 
@@ -157,7 +155,7 @@ def pad():
     for hz in (261, 262, 263):
         table = synth.harmonic_table(synth.saw_partials(float(hz), 1500.0))
         waves.append(synth.table_oscillator(table, hz, period, 0, period))
-    sub_partials = [a if k % 2 == 1 else 0.0 for k, a in enumerate(synth.saw_partials(131.0, 600.0), 1)]
+    sub_partials = synth.odd_partials(synth.saw_partials(131.0, 600.0))
     sub = synth.table_oscillator(synth.harmonic_table(sub_partials), 131, period, 0, period)
     loop = synth.mix((1.0, waves[0]), (1.0, waves[1]), (1.0, waves[2]), (1.2, sub))
     sample = it.Sample("pad", synth.to_pcm16(loop), synth.c5_speed(262.0), 64, loop=(0, period))
@@ -189,7 +187,7 @@ def pluck():
     bright = synth.harmonic_table([a * (1.0 if k % 2 else 0.5) for k, a in enumerate(saw, 1)])
     saw_dark = synth.saw_partials(f0, 900.0)
     dark = synth.harmonic_table([a * (1.0 if k % 2 else 0.5) for k, a in enumerate(saw_dark, 1)])
-    attack, loop = bright_to_dark("pluck", f0, 44, period, bright, dark, 0.08, 0.15)
+    attack, loop = bright_to_dark(44, period, bright, dark, 0.08, 0.15)
     envelope = it.Envelope([(0, 64), (6, 34), (24, 12), (50, 0)])
     return Voice(pitched("pluck", attack, loop, f0), it.NNA_NOTE_OFF, envelope)
 
