@@ -27,6 +27,7 @@ GENERATOR_MODULES = [
     "portraits",
     "configs",
     "paths",
+    "trumbel",
 ]
 
 
