@@ -60,6 +60,7 @@ LoadedModule load_module_memory(const void* data, std::size_t size, ModuleLog& l
 }
 
 LoadedModule load_module_file(const char* path, std::uint64_t offset, std::uint64_t length, ModuleLog& log) {
+  if (path == nullptr) return {nullptr, ModuleLoadFailure::file_unreadable};
   std::vector<unsigned char> bytes;
   try {
     if (!read_whole_file(path, bytes)) return {nullptr, ModuleLoadFailure::file_unreadable};

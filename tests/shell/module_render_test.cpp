@@ -118,13 +118,4 @@ TEST_F(ModuleRenderTest, WavWritingFailsWhereNoFileCanBeMade) {
   EXPECT_FALSE(write_wav(scratch.path() + "/no/such/dir/out.wav", audio));
 }
 
-TEST_F(ModuleRenderTest, ARenderWritesAsAWavOfItsLength) {
-  const ModuleRender render = render_module_file(scratch.write("tiny.mod", tiny_module(8)), 48000, 4800);
-  ASSERT_EQ(render.error, "");
-  const std::string path = scratch.path() + "/tiny.wav";
-  ASSERT_TRUE(write_wav(path, render.audio));
-  std::ifstream file(path, std::ios::binary | std::ios::ate);
-  EXPECT_EQ(static_cast<long>(file.tellg()), 44 + 4800 * 4);
-}
-
 }  // namespace
