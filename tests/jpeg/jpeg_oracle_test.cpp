@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "jpeg/jpeg_file_edit.h"
 #include "jpeg/libjpeg_oracle.h"
 
 namespace {
@@ -123,6 +124,9 @@ TEST(JpegOracle, EverySequentialFormOfTheEncoderDecodesExactly) {
   for (const CorpusCase& c : corpus()) {
     SCOPED_TRACE(c.name);
     const Bytes jpeg = libjpeg_encode(make_test_picture(c.width, c.height, c.components), c.options);
+    if (c.options.separate_scans) {
+      ASSERT_EQ(find_bytes(jpeg, {0xFF, 0xDA}).size(), 3u) << c.name << ": the encoder made one scan per component";
+    }
     const DecodedPicture expected = oracle_decode(jpeg);
     const OurDecoding ours = decode_with_ours(jpeg);
     ASSERT_EQ(ours.error, 0) << c.name << ": decoder error";

@@ -154,7 +154,7 @@ Bytes libjpeg_encode(const TestPicture& picture, const EncodeOptions& options) {
   info.image_width = static_cast<JDIMENSION>(picture.width);
   info.image_height = static_cast<JDIMENSION>(picture.height);
   info.input_components = picture.components;
-  info.in_color_space = picture.components == 3 ? JCS_RGB : JCS_GRAYSCALE;
+  info.in_color_space = picture.components == 3 ? JCS_RGB : picture.components == 4 ? JCS_CMYK : JCS_GRAYSCALE;
   jpeg_set_defaults(&info);
   jpeg_set_quality(&info, options.quality, options.force_baseline ? TRUE : FALSE);
   if (picture.components == 3) {

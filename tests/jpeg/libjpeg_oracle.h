@@ -9,7 +9,7 @@
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A picture as interleaved samples: 1 (grey) or 3 (RGB) per pixel.
+// A picture as interleaved samples: 1 (grey), 3 (RGB) or 4 (CMYK) per pixel.
 struct TestPicture {
   int width = 0;
   int height = 0;
