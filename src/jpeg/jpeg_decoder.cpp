@@ -126,8 +126,7 @@ void JpegDecoder::prepare_frame() {
                                                        component.v_sampling);
   }
   if (header.component_count == 3) {
-    // Room for whole MCUs and a little slack, as every line buffer has.
-    line_buffer_ = memory_.allocate<std::uint8_t>(static_cast<std::size_t>(ceil_div(header.width, 16)) * 16 * 4 + 8);
+    line_buffer_ = memory_.allocate<std::uint8_t>(static_cast<std::size_t>(header.width) * 4);
   }
 }
 
