@@ -5,6 +5,7 @@
 
 namespace {
 
+// The decoder's limit on one MCU row; 8192-pixel rows need at most 3072.
 constexpr int max_blocks_per_mcu_row = 6144;
 
 int ceil_div(int a, int b) { return (a + b - 1) / b; }
@@ -71,7 +72,7 @@ int JpegDecoder::begin() {
     if (scan_.covers_frame(frame_)) {
       allocate_row_buffers();
     } else {
-      decode_scans_into_stores(first);
+      decode_scans_into_stores();
     }
     if (component_count() == 3) jpeg_colour_tables_build(colour_tables_);
     stage_ = Stage::ready;
@@ -164,15 +165,16 @@ bool JpegDecoder::read_next_scan_header(JpegScanHeader& header) {
 // For frames whose scans code the components separately: every scan is
 // decoded into the stores, and lines are produced from there. The first scan
 // has been started. Components that no scan codes stay at zero (mid-grey).
-void JpegDecoder::decode_scans_into_stores(const JpegScanHeader& first) {
+void JpegDecoder::decode_scans_into_stores() {
   allocate_stores();
-  JpegScanHeader header = first;
   for (;;) {
     scan_.decode_into_stores();
     bool all_coded = true;
     for (int i = 0; i < component_count(); ++i) all_coded = all_coded && frame_.components[i].coded;
-    if (all_coded || !read_next_scan_header(header)) break;
-    scan_.start(frame_, tables_, header);
+    if (all_coded) break;
+    JpegScanHeader next;
+    if (!read_next_scan_header(next)) break;  // end of image
+    scan_.start(frame_, tables_, next);
   }
   from_stores_ = true;
 }

@@ -71,7 +71,7 @@ class JpegDecoder {
   void allocate_row_buffers();
   void allocate_stores();
   bool read_next_scan_header(JpegScanHeader& header);
-  void decode_scans_into_stores(const JpegScanHeader& first);
+  void decode_scans_into_stores();
   void produce_mcu_row(int mcu_row);
   void transform_row_buffers();
   void transform_stores(int mcu_row);

@@ -101,22 +101,3 @@ TEST(JpegBitReader, UnstuffsFfAndStopsAtAMarker) {
   // Past the end: end-of-image markers for ever.
   for (int i = 0; i < 10000; ++i) ASSERT_EQ(source.fetch(), i % 2 == 0 ? 0xFF : 0xD9) << "byte " << i;
 }
-
-TEST(JpegBitReader, ExtendsCoefficientValuesAsT81Says) {
-  struct Case {
-    int size;
-    unsigned bits;
-    int value;
-  };
-  for (const Case& c : {Case{1, 0, -1}, Case{1, 1, 1}, Case{2, 0b00, -3}, Case{2, 0b01, -2}, Case{2, 0b10, 2},
-                        Case{11, 0, -2047}, Case{11, 0x7FF, 2047}, Case{15, 0, -32767}, Case{15, 0x4000, 16384}}) {
-    // The value's bits, then padding: the reader sees them first.
-    const std::uint32_t word = static_cast<std::uint32_t>(c.bits) << (32 - c.size);
-    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(word >> 24), static_cast<std::uint8_t>(word >> 16),
-                                   static_cast<std::uint8_t>(word >> 8), static_cast<std::uint8_t>(word)};
-    JpegMemoryStream stream(bytes, sizeof bytes);
-    JpegByteSource source(&stream);
-    JpegBitReader bits(source);
-    EXPECT_EQ(bits.read_signed(c.size), c.value) << "size " << c.size << ", bits " << c.bits;
-  }
-}
