@@ -38,8 +38,8 @@ void load_jpeg_picture(const char* path, Pixel* destination) {
     return;
   }
   if (static_cast<long>(decoder.width()) * decoder.height() > destination_capacity) {
-    std::printf("Error: Picture \"%s\" is %ix%i, more than the %li pixels of its destination!\n", path,
-                decoder.width(), decoder.height(), destination_capacity);
+    std::printf("Error: Picture \"%s\" is %ix%i, more than the %li pixels of its destination!\n", path, decoder.width(),
+                decoder.height(), destination_capacity);
     return;
   }
   if (decoder.begin() != 0) {

@@ -16,8 +16,7 @@ struct ChromaTerms {
 
 inline ChromaTerms chroma_terms(const JpegColourTables& tables, int cb, int cr) {
   // Arithmetic shift of the 16.16 green sum.
-  return {tables.red_from_cr[cr], (tables.green_from_cr[cr] + tables.green_from_cb[cb]) >> 16,
-          tables.blue_from_cb[cb]};
+  return {tables.red_from_cr[cr], (tables.green_from_cr[cr] + tables.green_from_cb[cb]) >> 16, tables.blue_from_cb[cb]};
 }
 
 inline void store_pixel(const JpegColourTables& tables, int y, const ChromaTerms& terms, std::uint8_t* out) {

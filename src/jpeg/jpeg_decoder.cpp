@@ -123,8 +123,8 @@ void JpegDecoder::prepare_frame() {
     component.blocks_high = ceil_div(samples_high, 8);
     component.row_blocks_wide = frame_.mcus_wide * component.h_sampling;
     component.sample_stride = 8 * component.row_blocks_wide;
-    component.samples = memory_.allocate<std::uint8_t>(static_cast<std::size_t>(component.sample_stride) * 8 *
-                                                       component.v_sampling);
+    component.samples =
+        memory_.allocate<std::uint8_t>(static_cast<std::size_t>(component.sample_stride) * 8 * component.v_sampling);
   }
   if (header.component_count == 3) {
     line_buffer_ = memory_.allocate<std::uint8_t>(static_cast<std::size_t>(header.width) * 4);
@@ -143,8 +143,8 @@ void JpegDecoder::allocate_row_buffers() {
 void JpegDecoder::allocate_stores() {
   for (int i = 0; i < component_count(); ++i) {
     JpegComponent& component = frame_.components[i];
-    const std::size_t blocks = static_cast<std::size_t>(component.row_blocks_wide) * frame_.mcu_rows *
-                               component.v_sampling;
+    const std::size_t blocks =
+        static_cast<std::size_t>(component.row_blocks_wide) * frame_.mcu_rows * component.v_sampling;
     component.store = memory_.allocate<std::int16_t>(blocks * 64);
   }
 }

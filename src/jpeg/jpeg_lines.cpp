@@ -23,8 +23,7 @@ const std::uint8_t* JpegDecoder::produce_line() {
   const JpegComponent& cb = frame_.components[1];
   const JpegComponent& cr = frame_.components[2];
   jpeg_colour_convert_line(colour_tables_, luma_line, cb.samples + chroma_line * cb.sample_stride,
-                           cr.samples + chroma_line * cr.sample_stride, frame_.max_h_sampling, width(),
-                           line_buffer_);
+                           cr.samples + chroma_line * cr.sample_stride, frame_.max_h_sampling, width(), line_buffer_);
   return line_buffer_;
 }
 
@@ -71,8 +70,7 @@ void JpegDecoder::transform_stores(int mcu_row) {
           const int natural = jpeg_zigzag_to_natural[k];
           block[natural] = jpeg_dequantise(raw[natural], component.quant[k]);
         }
-        jpeg_idct_block(block, component.samples + 8 * (by * component.sample_stride + bx),
-                        component.sample_stride);
+        jpeg_idct_block(block, component.samples + 8 * (by * component.sample_stride + bx), component.sample_stride);
       }
     }
   }

@@ -65,16 +65,11 @@ void skip_segment(JpegByteSource& source) {
 }
 
 bool is_returned_marker(int marker) {
-  switch (marker) {
-    case 0xC0: case 0xC1: case 0xC2: case 0xC3:
-    case 0xC5: case 0xC6: case 0xC7:
-    case 0xC9: case 0xCA: case 0xCB:
-    case 0xCD: case 0xCE: case 0xCF:
-    case jpeg_marker_soi: case jpeg_marker_eoi: case jpeg_marker_sos:
-      return true;
-    default:
-      return false;
-  }
+  // Frame headers are C0..CF but for C4 (Huffman tables), C8 (reserved) and
+  // CC (arithmetic conditioning).
+  const bool frame_header =
+      marker >= 0xC0 && marker <= 0xCF && marker != jpeg_marker_dht && marker != 0xC8 && marker != jpeg_marker_dac;
+  return frame_header || marker == jpeg_marker_soi || marker == jpeg_marker_eoi || marker == jpeg_marker_sos;
 }
 
 bool is_misplaced_marker(int marker) {
@@ -104,7 +99,7 @@ int jpeg_next_marker(JpegByteSource& source) {
     }
     int code = 0xFF;
     while (code == 0xFF) code = source.fetch();  // fill bytes
-    if (code != 0x00) return code;                // FF 00 is no marker: search on
+    if (code != 0x00) return code;               // FF 00 is no marker: search on
   }
 }
 
@@ -114,11 +109,20 @@ int jpeg_read_markers(JpegByteSource& source, JpegTables& tables, JpegMemory& me
     if (is_returned_marker(marker)) return marker;
     if (is_misplaced_marker(marker)) throw JpegFailure{jpeg_error_marker_out_of_place};
     switch (marker) {
-      case jpeg_marker_dht: read_huffman_tables(source, tables, memory); break;
-      case jpeg_marker_dqt: read_quant_tables(source, tables); break;
-      case jpeg_marker_dri: read_restart_interval(source, tables); break;
-      case jpeg_marker_dac: throw JpegFailure{jpeg_error_arithmetic};
-      default: skip_segment(source); break;  // application data, comments, the rest
+      case jpeg_marker_dht:
+        read_huffman_tables(source, tables, memory);
+        break;
+      case jpeg_marker_dqt:
+        read_quant_tables(source, tables);
+        break;
+      case jpeg_marker_dri:
+        read_restart_interval(source, tables);
+        break;
+      case jpeg_marker_dac:
+        throw JpegFailure{jpeg_error_arithmetic};
+      default:
+        skip_segment(source);
+        break;  // application data, comments, the rest
     }
   }
 }

@@ -68,9 +68,9 @@ void JpegScanDecoder::decode_next_mcu_row() {
       for (int by = 0; by < component.v_sampling; ++by) {
         for (int bx = mcu_x * component.h_sampling; bx < (mcu_x + 1) * component.h_sampling; ++bx) {
           std::uint8_t& extent = component.row_extent(bx, by);
-          extent = static_cast<std::uint8_t>(
-              jpeg_decode_sequential_block(bits_, *dc_tables_[i], *ac_tables_[i], component.dc_predictor,
-                                           component.quant, component.row_block(bx, by), extent));
+          extent = static_cast<std::uint8_t>(jpeg_decode_sequential_block(bits_, *dc_tables_[i], *ac_tables_[i],
+                                                                          component.dc_predictor, component.quant,
+                                                                          component.row_block(bx, by), extent));
         }
       }
     }

@@ -34,8 +34,8 @@ class LoaderFiles : public ::testing::Test {
 
   std::string write_file(const std::string& name, const Bytes& bytes) {
     const fs::path path = folder_ / name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path.string();
   }
 
@@ -116,7 +116,8 @@ TEST_F(LoaderFiles, JpegFailuresReportAndWriteNothingOrWhatCameBefore) {
   const std::vector<Case> cases = {
       {"greyscale", write_file("grey.jpg", grey), "", false},
       {"missing", missing, "Error: Unable to open file \"" + missing + "\" for reading!\n", false},
-      {"not a JPEG file", write_file("text.jpg", Bytes{'h', 'i'}), "Error: Decoder failed! Error status: -217\n", false},
+      {"not a JPEG file", write_file("text.jpg", Bytes{'h', 'i'}), "Error: Decoder failed! Error status: -217\n",
+       false},
       {"641 x 480", write_file("wide.jpg", too_wide),
        "Error: Picture \"" + (folder_ / "wide.jpg").string() +
            "\" is 641x480, more than the 307200 pixels of its destination!\n",
@@ -170,12 +171,11 @@ TEST_F(LoaderFiles, MissingOrShortBitmapsReportAndLeaveTheDestination) {
     std::string path;
     std::string message;
   };
-  for (const Case& c : {Case{"missing", missing, "Error: Unable to open file \"" + missing + "\" for reading!\n"},
-                        Case{"one byte short", short_path,
-                             "Error: Bitmap \"" + short_path + "\" is too short for 310x64 pixels!\n"}}) {
+  for (const Case& c :
+       {Case{"missing", missing, "Error: Unable to open file \"" + missing + "\" for reading!\n"},
+        Case{"one byte short", short_path, "Error: Bitmap \"" + short_path + "\" is too short for 310x64 pixels!\n"}}) {
     std::vector<Pixel> destination = filled(310 * 64);
-    EXPECT_EQ(output_of([&] { load_bmp_picture(310, 64, c.path.c_str(), destination.data()); }), c.message)
-        << c.name;
+    EXPECT_EQ(output_of([&] { load_bmp_picture(310, 64, c.path.c_str(), destination.data()); }), c.message) << c.name;
     EXPECT_EQ(destination, filled(310 * 64)) << c.name;
   }
 }

@@ -1,9 +1,10 @@
 // The decoder's life cycle and stream contract: the release notification,
 // the failed state, read errors, and the start-of-image search; the memory
 // block limit; and pictures that must decode alike.
+#include "jpeg/jpeg_decoder.h"
+
 #include <gtest/gtest.h>
 
-#include "jpeg/jpeg_decoder.h"
 #include "jpeg/jpeg_file_edit.h"
 #include "jpeg/jpeg_memory.h"
 #include "jpeg/libjpeg_oracle.h"
@@ -171,7 +172,7 @@ TEST(JpegDecoder, RestartsFillBytesAndExtraSegmentsDoNotChangeThePicture) {
 
   JpegParts parts = split_jpeg(libjpeg_encode(picture, {}));
   parts.segments.insert(parts.segments.begin(), make_segment(0xFE, {'h', 'i'}));  // a comment
-  parts.segments.insert(parts.segments.begin(), make_segment(0xEF, {}));        // an empty application segment
+  parts.segments.insert(parts.segments.begin(), make_segment(0xEF, {}));          // an empty application segment
   Bytes with_extras = join_jpeg(parts);
   // Fill bytes before the start of scan.
   const std::size_t scan = find_bytes(with_extras, {0xFF, 0xDA})[0];

@@ -14,9 +14,12 @@ enum class Stage { construct, begin, decode };
 
 const char* stage_name(Stage stage) {
   switch (stage) {
-    case Stage::construct: return "construction";
-    case Stage::begin: return "begin";
-    case Stage::decode: return "decode";
+    case Stage::construct:
+      return "construction";
+    case Stage::begin:
+      return "begin";
+    case Stage::decode:
+      return "decode";
   }
   return "?";
 }
@@ -96,7 +99,8 @@ std::vector<ErrorCase> error_cases() {
   };
 
   // Huffman table segments.
-  add("Huffman counts add up to 256", with_segment_before_frame(grey, huffman_segment(0x00, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 200, 56}, 256)),
+  add("Huffman counts add up to 256",
+      with_segment_before_frame(grey, huffman_segment(0x00, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 200, 56}, 256)),
       jpeg_error_huffman_counts, Stage::construct);
   add("three Huffman codes of one bit", with_segment_before_frame(grey, huffman_segment(0x00, {3}, 3)),
       jpeg_error_huffman_counts, Stage::construct);
@@ -110,10 +114,11 @@ std::vector<ErrorCase> error_cases() {
     add("Huffman segment length 1", with_segment_before_frame(grey, short_length), jpeg_error_huffman_length,
         Stage::construct);
     JpegSegment missing_symbol = huffman_segment(0x00, {2}, 1);
-    add("Huffman segment one symbol short", with_segment_before_frame(grey, missing_symbol),
-        jpeg_error_huffman_length, Stage::construct);
-    add("Huffman segment after the frame, length 1", edited(grey, [](JpegParts& parts) { segment(parts, 0xC4).length = 1; }),
-        jpeg_error_huffman_length, Stage::begin);
+    add("Huffman segment one symbol short", with_segment_before_frame(grey, missing_symbol), jpeg_error_huffman_length,
+        Stage::construct);
+    add("Huffman segment after the frame, length 1",
+        edited(grey, [](JpegParts& parts) { segment(parts, 0xC4).length = 1; }), jpeg_error_huffman_length,
+        Stage::begin);
   }
 
   // Quantisation table segments.
@@ -123,8 +128,8 @@ std::vector<ErrorCase> error_cases() {
     add("quantisation segment length 1", with_segment_before_frame(grey, short_length), jpeg_error_quant_length,
         Stage::construct);
   }
-  add("quantisation table number 4", with_segment_before_frame(grey, quant_segment(0x04, 64)),
-      jpeg_error_quant_number, Stage::construct);
+  add("quantisation table number 4", with_segment_before_frame(grey, quant_segment(0x04, 64)), jpeg_error_quant_number,
+      Stage::construct);
   add("8-bit quantisation table one byte short", with_segment_before_frame(grey, quant_segment(0x00, 63)),
       jpeg_error_quant_short, Stage::construct);
   add("16-bit quantisation table with 64 bytes", with_segment_before_frame(grey, quant_segment(0x10, 64)),
@@ -141,11 +146,14 @@ std::vector<ErrorCase> error_cases() {
       Stage::construct);
   add("width 8193", edited(grey, [](JpegParts& parts) { set_frame_u16(parts, 3, 8193); }), jpeg_error_width,
       Stage::construct);
-  add("five components", edited(grey, [](JpegParts& parts) {
-        JpegSegment& frame = segment(parts, 0xC0);
-        frame.payload[5] = 5;
-        for (int c = 2; c <= 5; ++c) frame.payload.insert(frame.payload.end(), {static_cast<std::uint8_t>(c), 0x11, 0});
-      }),
+  add("five components",
+      edited(grey,
+             [](JpegParts& parts) {
+               JpegSegment& frame = segment(parts, 0xC0);
+               frame.payload[5] = 5;
+               for (int c = 2; c <= 5; ++c)
+                 frame.payload.insert(frame.payload.end(), {static_cast<std::uint8_t>(c), 0x11, 0});
+             }),
       jpeg_error_component_limit, Stage::construct);
   add("frame header one byte long", edited(grey, [](JpegParts& parts) { segment(parts, 0xC0).payload.push_back(0); }),
       jpeg_error_frame_length, Stage::construct);
@@ -155,17 +163,22 @@ std::vector<ErrorCase> error_cases() {
       jpeg_error_segment_length, Stage::construct);
   add("restart interval length 5", with_segment_before_frame(grey, make_segment(0xDD, {0, 4, 0})),
       jpeg_error_restart_length, Stage::construct);
-  add("restart interval length 3", with_segment_before_frame(grey, make_segment(0xDD, {4})),
-      jpeg_error_restart_length, Stage::construct);
+  add("restart interval length 3", with_segment_before_frame(grey, make_segment(0xDD, {4})), jpeg_error_restart_length,
+      Stage::construct);
 
   // Scan header.
   add("scan header one byte long", edited(grey, [](JpegParts& parts) { segment(parts, 0xDA).payload.push_back(0); }),
       jpeg_error_scan_length, Stage::begin);
-  add("scan of 0 components", edited(grey, [](JpegParts& parts) { segment(parts, 0xDA).payload = {0, 0, 63, 0}; }),
+  add("scan of 0 components",
+      edited(grey,
+             [](JpegParts& parts) {
+               segment(parts, 0xDA).payload = {0, 0, 63, 0};
+             }),
       jpeg_error_scan_length, Stage::begin);
-  add("scan of 5 components", edited(colour, [](JpegParts& parts) {
-        segment(parts, 0xDA).payload = {5, 1, 0, 2, 0x11, 3, 0x11, 1, 0, 2, 0, 0, 63, 0};
-      }),
+  add("scan of 5 components",
+      edited(
+          colour,
+          [](JpegParts& parts) { segment(parts, 0xDA).payload = {5, 1, 0, 2, 0x11, 3, 0x11, 1, 0, 2, 0, 0, 63, 0}; }),
       jpeg_error_scan_length, Stage::begin);
   add("scan names component 9", edited(grey, [](JpegParts& parts) { segment(parts, 0xDA).payload[1] = 9; }),
       jpeg_error_scan_component, Stage::begin);
@@ -189,15 +202,19 @@ std::vector<ErrorCase> error_cases() {
       jpeg_error_marker_out_of_place, Stage::construct);
   add("JPG marker (C8) among the tables", with_segment_before_frame(grey, make_segment(0xC8, {0, 0})),
       jpeg_error_marker_out_of_place, Stage::construct);
-  add("end of image instead of a scan", edited(grey, [](JpegParts& parts) {
-        parts.segments.resize(static_cast<std::size_t>(find_segment(parts, 0xC0)) + 1);
-        parts.tail = {0xFF, 0xD9};
-      }),
+  add("end of image instead of a scan",
+      edited(grey,
+             [](JpegParts& parts) {
+               parts.segments.resize(static_cast<std::size_t>(find_segment(parts, 0xC0)) + 1);
+               parts.tail = {0xFF, 0xD9};
+             }),
       jpeg_error_marker_out_of_place, Stage::begin);
-  add("second frame header before the scan", edited(grey, [](JpegParts& parts) {
-        const JpegSegment frame = segment(parts, 0xC0);
-        parts.segments.insert(parts.segments.begin() + find_segment(parts, 0xDA), frame);
-      }),
+  add("second frame header before the scan",
+      edited(grey,
+             [](JpegParts& parts) {
+               const JpegSegment frame = segment(parts, 0xC0);
+               parts.segments.insert(parts.segments.begin() + find_segment(parts, 0xDA), frame);
+             }),
       jpeg_error_marker_out_of_place, Stage::begin);
   {
     EncodeOptions separate;
@@ -224,9 +241,8 @@ std::vector<ErrorCase> error_cases() {
       jpeg_error_frame_type, Stage::construct);
   add("differential frame (C5)", edited(grey, [](JpegParts& parts) { segment(parts, 0xC0).marker = 0xC5; }),
       jpeg_error_frame_type, Stage::construct);
-  add("scan before any frame", edited(grey, [](JpegParts& parts) {
-        parts.segments.erase(parts.segments.begin() + find_segment(parts, 0xC0));
-      }),
+  add("scan before any frame",
+      edited(grey, [](JpegParts& parts) { parts.segments.erase(parts.segments.begin() + find_segment(parts, 0xC0)); }),
       jpeg_error_frame_type, Stage::construct);
   {
     EncodeOptions progressive;
@@ -250,27 +266,45 @@ std::vector<ErrorCase> error_cases() {
   // Component counts and sampling.
   add("four components (CMYK)", libjpeg_encode(make_test_picture(16, 16, 4), {}), jpeg_error_component_count,
       Stage::begin);
-  add("two components", edited(colour, [](JpegParts& parts) {
-        JpegSegment& frame = segment(parts, 0xC0);
-        frame.payload[5] = 2;
-        frame.payload.resize(6 + 6);
-      }),
+  add("two components",
+      edited(colour,
+             [](JpegParts& parts) {
+               JpegSegment& frame = segment(parts, 0xC0);
+               frame.payload[5] = 2;
+               frame.payload.resize(6 + 6);
+             }),
       jpeg_error_component_count, Stage::begin);
   add("2x2 chroma", edited(colour, [](JpegParts& parts) { segment(parts, 0xC0).payload[10] = 0x22; }),
       jpeg_error_sampling, Stage::begin);
   add("1x2 chroma", edited(colour, [](JpegParts& parts) { segment(parts, 0xC0).payload[13] = 0x12; }),
       jpeg_error_sampling, Stage::begin);
-  add("3x1 luma", edited(colour, [](JpegParts& parts) { segment(parts, 0xC0).payload[7] = 0x31; }),
-      jpeg_error_sampling, Stage::begin);
-  add("0x1 luma", edited(colour, [](JpegParts& parts) { segment(parts, 0xC0).payload[7] = 0x01; }),
-      jpeg_error_sampling, Stage::begin);
+  add("3x1 luma", edited(colour, [](JpegParts& parts) { segment(parts, 0xC0).payload[7] = 0x31; }), jpeg_error_sampling,
+      Stage::begin);
+  add("0x1 luma", edited(colour, [](JpegParts& parts) { segment(parts, 0xC0).payload[7] = 0x01; }), jpeg_error_sampling,
+      Stage::begin);
 
   // Entropy-coded data: DC code '0' is size 0 except where noted.
-  add("AC run past position 63", tiny_grey_jpeg({1}, {0}, {1}, {0xF1}, "0" "01" "01" "01" "01"),
+  add("AC run past position 63",
+      tiny_grey_jpeg({1}, {0}, {1}, {0xF1},
+                     "0"
+                     "01"
+                     "01"
+                     "01"
+                     "01"),
       jpeg_error_corrupt_data, Stage::decode);
-  add("sixteen zeros past position 63", tiny_grey_jpeg({1}, {0}, {1}, {0xF0}, "0" "0" "0" "0" "0"),
+  add("sixteen zeros past position 63",
+      tiny_grey_jpeg({1}, {0}, {1}, {0xF0},
+                     "0"
+                     "0"
+                     "0"
+                     "0"
+                     "0"),
       jpeg_error_corrupt_data, Stage::decode);
-  add("DC magnitude category 16", tiny_grey_jpeg({1}, {16}, {1}, {0}, "0" "0000000000000000" "0"),
+  add("DC magnitude category 16",
+      tiny_grey_jpeg({1}, {16}, {1}, {0},
+                     "0"
+                     "0000000000000000"
+                     "0"),
       jpeg_error_corrupt_data, Stage::decode);
   add("bits that are no code", tiny_grey_jpeg({1}, {0}, {1}, {0}, "1"), jpeg_error_corrupt_data, Stage::decode);
 
@@ -279,19 +313,25 @@ std::vector<ErrorCase> error_cases() {
     EncodeOptions restarts;
     restarts.restart_interval = 1;
     const Bytes restart_file = libjpeg_encode(make_test_picture(32, 32, 3), restarts);
-    add("restart marker 1 where 0 is due", edited(restart_file, [](JpegParts& parts) {
-          parts.tail[find_bytes(parts.tail, {0xFF, 0xD0})[0] + 1] = 0xD1;
-        }),
+    add("restart marker 1 where 0 is due",
+        edited(restart_file,
+               [](JpegParts& parts) {
+                 parts.tail[find_bytes(parts.tail, {0xFF, 0xD0})[0] + 1] = 0xD1;
+               }),
         jpeg_error_restart, Stage::decode);
-    add("restart markers swapped", edited(restart_file, [](JpegParts& parts) {
-          parts.tail[find_bytes(parts.tail, {0xFF, 0xD1})[0] + 1] = 0xD2;
-          parts.tail[find_bytes(parts.tail, {0xFF, 0xD2})[1] + 1] = 0xD1;
-        }),
+    add("restart markers swapped",
+        edited(restart_file,
+               [](JpegParts& parts) {
+                 parts.tail[find_bytes(parts.tail, {0xFF, 0xD1})[0] + 1] = 0xD2;
+                 parts.tail[find_bytes(parts.tail, {0xFF, 0xD2})[1] + 1] = 0xD1;
+               }),
         jpeg_error_restart, Stage::decode);
-    add("restart marker missing at the end of the data", edited(restart_file, [](JpegParts& parts) {
-          const std::size_t last = find_bytes(parts.tail, {0xFF, 0xD0}).back();
-          parts.tail.resize(last);
-        }),
+    add("restart marker missing at the end of the data",
+        edited(restart_file,
+               [](JpegParts& parts) {
+                 const std::size_t last = find_bytes(parts.tail, {0xFF, 0xD0}).back();
+                 parts.tail.resize(last);
+               }),
         jpeg_error_restart, Stage::decode);
   }
   return cases;

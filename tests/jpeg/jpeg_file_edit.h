@@ -12,8 +12,8 @@
 
 struct JpegSegment {
   int marker = 0;
-  Bytes payload;         // without the marker and the length field
-  int length = -1;       // the length field to write; -1: payload size + 2
+  Bytes payload;            // without the marker and the length field
+  int length = -1;          // the length field to write; -1: payload size + 2
   bool standalone = false;  // a marker without a length field (TEM, RSTn, EOI)
 };
 

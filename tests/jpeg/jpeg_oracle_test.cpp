@@ -71,8 +71,8 @@ std::vector<CorpusCase> corpus() {
     cases.push_back({"grey quality " + std::to_string(quality), 61, 45, 1, with_quality({}, quality)});
   }
   for (int quality : {1, 5, 10, 25}) {
-    cases.push_back({"grey 16-bit tables quality " + std::to_string(quality), 52, 37, 1,
-                     with_quality({}, quality, false)});
+    cases.push_back(
+        {"grey 16-bit tables quality " + std::to_string(quality), 52, 37, 1, with_quality({}, quality, false)});
     cases.push_back({"colour 16-bit tables quality " + std::to_string(quality), 52, 37, 3,
                      with_quality(sampling(2, 2), quality, false)});
   }
@@ -101,8 +101,8 @@ Comparison compare(const DecodedPicture& expected, const DecodedPicture& got) {
     if (result.mismatches++ == 0) {
       const std::size_t pixel = i / expected.bytes_per_pixel;
       std::ostringstream where;
-      where << "first at x=" << pixel % expected.width << " y=" << pixel / expected.width
-            << " byte " << i % expected.bytes_per_pixel << ": expected " << int{expected.pixels[i]} << ", got "
+      where << "first at x=" << pixel % expected.width << " y=" << pixel / expected.width << " byte "
+            << i % expected.bytes_per_pixel << ": expected " << int{expected.pixels[i]} << ", got "
             << int{got.pixels[i]};
       result.first = where.str();
     }

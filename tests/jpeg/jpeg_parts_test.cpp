@@ -44,8 +44,8 @@ void for_random_blocks(int trials, int low, int high, bool limits_only, Check&& 
     for (int i = 0; i < 64; ++i) {
       if (random() % 3 != 0 && i > 0) continue;
       const int span = high - low + 1;
-      block[i] = static_cast<std::int16_t>(limits_only ? (random() % 2 ? high : low)
-                                                       : low + static_cast<int>(random() % static_cast<unsigned>(span)));
+      block[i] = static_cast<std::int16_t>(
+          limits_only ? (random() % 2 ? high : low) : low + static_cast<int>(random() % static_cast<unsigned>(span)));
     }
     std::uint8_t got[64];
     std::uint8_t expected[64];
@@ -59,18 +59,14 @@ void for_random_blocks(int trials, int low, int high, bool limits_only, Check&& 
 
 TEST(JpegIdct, StaysWithinOneOfTheExactTransform) {
   // The range of coefficients that 8-bit pictures produce.
-  for_random_blocks(3000, -1024, 1023, false, [](int trial, int worst) {
-    ASSERT_LE(worst, 1) << "trial " << trial;
-  });
+  for_random_blocks(3000, -1024, 1023, false, [](int trial, int worst) { ASSERT_LE(worst, 1) << "trial " << trial; });
 }
 
 // Corrupt data can put any 16-bit value into a block: the transform must not
 // overflow (the sanitizer build checks) and must stay a transform, within the
 // error its 13-bit constants allow at that size.
 TEST(JpegIdct, SixteenBitExtremesStayDefinedAndClose) {
-  for_random_blocks(1000, -32768, 32767, true, [](int trial, int worst) {
-    ASSERT_LE(worst, 4) << "trial " << trial;
-  });
+  for_random_blocks(1000, -32768, 32767, true, [](int trial, int worst) { ASSERT_LE(worst, 4) << "trial " << trial; });
 }
 
 TEST(JpegIdct, TheDcOnlyPathMatchesTheGeneralOne) {

@@ -12,15 +12,21 @@
 
 namespace {
 
-const std::set<int> known_errors = {
-    jpeg_error_huffman_counts, jpeg_error_huffman_index, jpeg_error_huffman_length, jpeg_error_quant_length,
-    jpeg_error_quant_number, jpeg_error_precision, jpeg_error_height, jpeg_error_width,
-    jpeg_error_component_limit, jpeg_error_frame_length, jpeg_error_segment_length, jpeg_error_restart_length,
-    jpeg_error_scan_length, jpeg_error_scan_component, jpeg_error_arithmetic, jpeg_error_marker_out_of_place,
-    jpeg_error_not_jpeg, jpeg_error_frame_type, jpeg_error_quant_short, jpeg_error_memory_blocks,
-    jpeg_error_quant_undefined, jpeg_error_huffman_undefined, jpeg_error_component_count, jpeg_error_sampling,
-    jpeg_error_corrupt_data, jpeg_error_restart, jpeg_error_internal_limit, jpeg_error_stream_read,
-    jpeg_error_out_of_memory};
+const std::set<int> known_errors = {jpeg_error_huffman_counts,  jpeg_error_huffman_index,
+                                    jpeg_error_huffman_length,  jpeg_error_quant_length,
+                                    jpeg_error_quant_number,    jpeg_error_precision,
+                                    jpeg_error_height,          jpeg_error_width,
+                                    jpeg_error_component_limit, jpeg_error_frame_length,
+                                    jpeg_error_segment_length,  jpeg_error_restart_length,
+                                    jpeg_error_scan_length,     jpeg_error_scan_component,
+                                    jpeg_error_arithmetic,      jpeg_error_marker_out_of_place,
+                                    jpeg_error_not_jpeg,        jpeg_error_frame_type,
+                                    jpeg_error_quant_short,     jpeg_error_memory_blocks,
+                                    jpeg_error_quant_undefined, jpeg_error_huffman_undefined,
+                                    jpeg_error_component_count, jpeg_error_sampling,
+                                    jpeg_error_corrupt_data,    jpeg_error_restart,
+                                    jpeg_error_internal_limit,  jpeg_error_stream_read,
+                                    jpeg_error_out_of_memory};
 
 // A decoding ended well if it delivered the whole picture without error, or
 // stopped with a known error code and decode() said so.

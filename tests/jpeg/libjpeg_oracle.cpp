@@ -192,13 +192,12 @@ Bytes libjpeg_transpose(const Bytes& jpeg) {
   jvirt_barray_ptr transposed[MAX_COMPONENTS] = {};
   for (int c = 0; c < in.num_components; ++c) {
     const jpeg_component_info& component = in.comp_info[c];
-    const JDIMENSION padded_wide = (component.width_in_blocks + component.h_samp_factor - 1) /
-                                   component.h_samp_factor * component.h_samp_factor;
-    const JDIMENSION padded_high = (component.height_in_blocks + component.v_samp_factor - 1) /
-                                   component.v_samp_factor * component.v_samp_factor;
-    transposed[c] = (*in.mem->request_virt_barray)(reinterpret_cast<j_common_ptr>(&in), JPOOL_IMAGE, FALSE,
-                                                   padded_high, padded_wide,
-                                                   static_cast<JDIMENSION>(component.h_samp_factor));
+    const JDIMENSION padded_wide =
+        (component.width_in_blocks + component.h_samp_factor - 1) / component.h_samp_factor * component.h_samp_factor;
+    const JDIMENSION padded_high =
+        (component.height_in_blocks + component.v_samp_factor - 1) / component.v_samp_factor * component.v_samp_factor;
+    transposed[c] = (*in.mem->request_virt_barray)(reinterpret_cast<j_common_ptr>(&in), JPOOL_IMAGE, FALSE, padded_high,
+                                                   padded_wide, static_cast<JDIMENSION>(component.h_samp_factor));
   }
   jvirt_barray_ptr* original = jpeg_read_coefficients(&in);
 
@@ -220,10 +219,10 @@ Bytes libjpeg_transpose(const Bytes& jpeg) {
 
   for (int c = 0; c < in.num_components; ++c) {
     const jpeg_component_info& component = in.comp_info[c];
-    const JDIMENSION padded_wide = (component.width_in_blocks + component.h_samp_factor - 1) /
-                                   component.h_samp_factor * component.h_samp_factor;
-    const JDIMENSION padded_high = (component.height_in_blocks + component.v_samp_factor - 1) /
-                                   component.v_samp_factor * component.v_samp_factor;
+    const JDIMENSION padded_wide =
+        (component.width_in_blocks + component.h_samp_factor - 1) / component.h_samp_factor * component.h_samp_factor;
+    const JDIMENSION padded_high =
+        (component.height_in_blocks + component.v_samp_factor - 1) / component.v_samp_factor * component.v_samp_factor;
     const j_common_ptr common = reinterpret_cast<j_common_ptr>(&in);
     for (JDIMENSION out_y = 0; out_y < padded_wide; ++out_y) {
       JBLOCKROW out_row = (*in.mem->access_virt_barray)(common, transposed[c], out_y, 1, TRUE)[0];

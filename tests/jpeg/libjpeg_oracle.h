@@ -25,10 +25,10 @@ struct EncodeOptions {
   int h_sampling = 2;  // luma sampling of colour pictures
   int v_sampling = 2;
   int quality = 75;
-  bool force_baseline = true;  // false lets low qualities write 16-bit quantisation tables
-  int restart_interval = 0;    // MCUs between restart markers
-  bool optimise = false;       // optimised Huffman tables
-  bool separate_scans = false; // one scan per component instead of one interleaved scan
+  bool force_baseline = true;   // false lets low qualities write 16-bit quantisation tables
+  int restart_interval = 0;     // MCUs between restart markers
+  bool optimise = false;        // optimised Huffman tables
+  bool separate_scans = false;  // one scan per component instead of one interleaved scan
   bool progressive = false;
   bool arithmetic = false;
 };
@@ -59,8 +59,8 @@ DecodedPicture oracle_decode_untransposed(const Bytes& jpeg);
 Bytes libjpeg_transpose(const Bytes& jpeg);
 
 struct OurDecoding {
-  int error = 0;           // error code after the run
-  int constructed = 0;     // error code right after construction
+  int error = 0;        // error code after the run
+  int constructed = 0;  // error code right after construction
   int begin_result = 0;
   int lines = 0;           // lines delivered
   int last_result = 0;     // decode()'s final return value

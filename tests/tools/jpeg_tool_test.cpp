@@ -46,7 +46,8 @@ Bytes decoded_samples(const Bytes& jpeg) {
   if (picture.bytes_per_pixel == 1) return picture.pixels;
   Bytes rgb;
   for (std::size_t i = 0; i < picture.pixels.size(); i += 4) {
-    rgb.insert(rgb.end(), picture.pixels.begin() + static_cast<long>(i), picture.pixels.begin() + static_cast<long>(i) + 3);
+    rgb.insert(rgb.end(), picture.pixels.begin() + static_cast<long>(i),
+               picture.pixels.begin() + static_cast<long>(i) + 3);
   }
   return rgb;
 }

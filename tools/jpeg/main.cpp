@@ -8,7 +8,6 @@
 // Exit status: 0 done, 1 the file cannot be read or decoded (the picture
 // loader's message on standard output), 2 usage error.
 #include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -56,7 +55,8 @@ bool decode_picture(JpegDecoder& decoder, DecodedImage* image) {
       image->samples.insert(image->samples.end(), line, line + length);
       continue;
     }
-    for (int x = 0; x < decoder.width(); ++x) image->samples.insert(image->samples.end(), line + 4 * x, line + 4 * x + 3);
+    for (int x = 0; x < decoder.width(); ++x)
+      image->samples.insert(image->samples.end(), line + 4 * x, line + 4 * x + 3);
   }
   return decoder.error_code() == 0;
 }
@@ -130,8 +130,9 @@ int bench(const std::string& input, int runs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"Decodes a JPEG picture with the demo's decoder: prints WIDTHxHEIGHT, components and frame type, "
-               "and writes the picture as PPM, PGM or PNG (by OUTPUT's extension)."};
+  CLI::App app{
+      "Decodes a JPEG picture with the demo's decoder: prints WIDTHxHEIGHT, components and frame type, "
+      "and writes the picture as PPM, PGM or PNG (by OUTPUT's extension)."};
   std::string input;
   std::string output;
   int runs = 0;
@@ -139,8 +140,7 @@ int main(int argc, char** argv) {
       app.add_option("--bench", runs, "Decode INPUT N times from memory and print the best speed in MP/s")
           ->check(CLI::Range(1, 1000000));
   app.add_option("INPUT", input, "JPEG file")->required();
-  app.add_option("OUTPUT", output, "Picture to write: .ppm (colour), .pgm (greyscale) or .png")
-      ->excludes(bench_option);
+  app.add_option("OUTPUT", output, "Picture to write: .ppm (colour), .pgm (greyscale) or .png")->excludes(bench_option);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
