@@ -1,7 +1,8 @@
 // JpegDecoder: decodes one Huffman-coded JPEG picture (baseline and extended
 // sequential frames; 8-bit samples; greyscale, or YCbCr with 1x1, 2x1, 1x2 or
 // 2x2 luma sampling) from a JpegInputStream and delivers it line by line, top
-// to bottom.
+// to bottom. Progressive frames are recognised (progressive()) but begin()
+// refuses them with jpeg_error_frame_type for now.
 //
 // Calling order: construct (reads the headers up to the frame) -> check
 // error_code() -> begin() -> decode() until it returns non-zero -> check
