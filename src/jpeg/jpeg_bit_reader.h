@@ -1,0 +1,68 @@
+// The bit reader of entropy-coded data: bits come most significant first out
+// of a 64-bit buffer. The byte pair FF 00 is a single FF data byte (byte
+// stuffing). At a marker (FF followed by anything else) the reader stops
+// taking bytes from the source and feeds 1 bits instead, leaving the marker
+// unread for restart processing or the search for the next marker.
+#pragma once
+
+#include <cstdint>
+
+#include "jpeg/jpeg_byte_source.h"
+#include "jpeg/jpeg_errors.h"
+#include "jpeg/jpeg_huffman.h"
+
+class JpegBitReader {
+ public:
+  explicit JpegBitReader(JpegByteSource& source) : source_(source) {}
+
+  // Drops the buffered bits; the next read starts at a byte boundary with
+  // whatever follows in the source (after a restart marker, or at a scan).
+  void reset() {
+    bits_ = 0;
+    count_ = 0;
+    at_marker_ = false;
+  }
+
+  // The next Huffman-coded symbol; throws jpeg_error_corrupt_data when the
+  // bits form no code of the table.
+  int decode(const JpegHuffmanTable& table) {
+    if (count_ < 16) refill();
+    const unsigned index = static_cast<unsigned>(bits_ >> (64 - JpegHuffmanTable::lookup_bits));
+    const unsigned entry = table.lookup[index];
+    if (entry != 0) {
+      consume(static_cast<int>(entry >> 8));
+      return static_cast<int>(entry & 0xFF);
+    }
+    return decode_long_code(table);
+  }
+
+  // `size` (1..16) raw bits as an unsigned number.
+  unsigned read_bits(int size) {
+    if (count_ < size) refill();
+    const unsigned value = static_cast<unsigned>(bits_ >> (64 - size));
+    consume(size);
+    return value;
+  }
+
+  // A coefficient of magnitude category `size` (1..15): `size` bits, where a
+  // leading 0 bit means a negative value (T.81 F.2.2.1, EXTEND).
+  int read_signed(int size) {
+    const int value = static_cast<int>(read_bits(size));
+    return value < (1 << (size - 1)) ? value - (1 << size) + 1 : value;
+  }
+
+  bool read_bit() { return read_bits(1) != 0; }
+
+ private:
+  void consume(int size) {
+    bits_ <<= size;
+    count_ -= size;
+  }
+  void refill();
+  int decode_long_code(const JpegHuffmanTable& table);
+
+  JpegByteSource& source_;
+  std::uint64_t bits_ = 0;  // valid bits at the top
+  int count_ = 0;
+  bool at_marker_ = false;
+};

@@ -1,0 +1,56 @@
+// Colour conversion tables and the line converter.
+#include "jpeg/jpeg_colour.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// The chroma terms of one chroma sample, each added to the luma of the
+// pixels it serves.
+struct ChromaTerms {
+  int red;
+  int green;
+  int blue;
+};
+
+inline ChromaTerms chroma_terms(const JpegColourTables& tables, int cb, int cr) {
+  // Arithmetic shift of the 16.16 green sum.
+  return {tables.red_from_cr[cr], (tables.green_from_cr[cr] + tables.green_from_cb[cb]) >> 16, tables.blue_from_cb[cb]};
+}
+
+inline void store_pixel(const JpegColourTables& tables, int y, const ChromaTerms& terms, std::uint8_t* out) {
+  const std::uint8_t* clamp = tables.clamp + JpegColourTables::clamp_offset + y;
+  const std::uint8_t pixel[4] = {clamp[terms.red], clamp[terms.green], clamp[terms.blue], 0};
+  std::memcpy(out, pixel, 4);
+}
+
+}  // namespace
+
+void jpeg_colour_tables_build(JpegColourTables& tables) {
+  for (int i = 0; i < 256; ++i) {
+    tables.red_from_cr[i] = (91882 * i - 11682187) >> 16;
+    tables.blue_from_cb[i] = (116130 * i - 14773807) >> 16;
+    tables.green_from_cr[i] = 5967255 - 46802 * i;
+    tables.green_from_cb[i] = 2908403 - 22554 * i;
+  }
+  for (int i = 0; i < 768; ++i) {
+    tables.clamp[i] = static_cast<std::uint8_t>(std::clamp(i - JpegColourTables::clamp_offset, 0, 255));
+  }
+}
+
+void jpeg_colour_convert_line(const JpegColourTables& tables, const std::uint8_t* luma, const std::uint8_t* cb,
+                              const std::uint8_t* cr, int chroma_step, int width, std::uint8_t* output) {
+  if (chroma_step == 1) {
+    for (int x = 0; x < width; ++x) store_pixel(tables, luma[x], chroma_terms(tables, cb[x], cr[x]), output + 4 * x);
+    return;
+  }
+  // One chroma sample for each pair of pixels; a last odd pixel has its own.
+  int x = 0;
+  for (; x + 1 < width; x += 2) {
+    const ChromaTerms terms = chroma_terms(tables, cb[x >> 1], cr[x >> 1]);
+    store_pixel(tables, luma[x], terms, output + 4 * x);
+    store_pixel(tables, luma[x + 1], terms, output + 4 * x + 4);
+  }
+  if (x < width) store_pixel(tables, luma[x], chroma_terms(tables, cb[x >> 1], cr[x >> 1]), output + 4 * x);
+}

@@ -1,0 +1,24 @@
+// YCbCr to RGB with the JFIF coefficients (1.402, 1.772, 0.71414, 0.34414 in
+// 16.16 fixed point), through four tables indexed by a chroma sample, and
+// chroma upsampling by replication.
+#pragma once
+
+#include <cstdint>
+
+struct JpegColourTables {
+  std::int32_t red_from_cr[256];
+  std::int32_t blue_from_cb[256];
+  std::int32_t green_from_cr[256];  // 16.16, summed with green_from_cb then shifted
+  std::int32_t green_from_cb[256];
+  // clamp[clamp_offset + v] = v limited to 0..255, for every v that luma
+  // plus a chroma term can reach (-179..433).
+  static constexpr int clamp_offset = 256;
+  std::uint8_t clamp[768];
+};
+
+void jpeg_colour_tables_build(JpegColourTables& tables);
+
+// Converts one output line of `width` pixels to 4 bytes each: red, green,
+// blue, 0. Chroma sample x / chroma_step (chroma_step 1 or 2) serves pixel x.
+void jpeg_colour_convert_line(const JpegColourTables& tables, const std::uint8_t* luma, const std::uint8_t* cb,
+                              const std::uint8_t* cr, int chroma_step, int width, std::uint8_t* output);

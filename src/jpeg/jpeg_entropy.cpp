@@ -1,0 +1,49 @@
+// Sequential block decoding.
+#include "jpeg/jpeg_entropy.h"
+
+#include "jpeg/jpeg_frame.h"
+
+const std::uint8_t jpeg_zigzag_to_natural[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
+                                                 12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
+                                                 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
+                                                 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+
+namespace {
+
+// The DC predictor is kept modulo 2^16, so that no run of corrupt
+// differences can overflow it; valid data never wraps.
+int wrap16(int value) { return ((value + 32768) & 0xFFFF) - 32768; }
+
+}  // namespace
+
+int jpeg_decode_sequential_block(JpegBitReader& bits, const JpegHuffmanTable& dc_table,
+                                 const JpegHuffmanTable& ac_table, int& predictor, const std::uint16_t* quant,
+                                 std::int16_t* block, int previous_extent) {
+  const int dc_size = bits.decode(dc_table);
+  if (dc_size > 15) throw JpegFailure{jpeg_error_corrupt_data};
+  const int difference = dc_size == 0 ? 0 : bits.read_signed(dc_size);
+  predictor = wrap16(predictor + difference);
+  block[0] = jpeg_dequantise(predictor, quant[0]);
+
+  // Clearing only what the previous block in this place wrote.
+  for (int k = 1; k < previous_extent; ++k) block[jpeg_zigzag_to_natural[k]] = 0;
+
+  int extent = 1;
+  for (int k = 1; k < 64; ++k) {
+    const int symbol = bits.decode(ac_table);
+    const int run = symbol >> 4;
+    const int size = symbol & 0x0F;
+    if (size == 0) {
+      if (run != 15) break;  // end of block
+      // Sixteen zeros: positions k .. k + 15 must exist.
+      if (k + 15 > 63) throw JpegFailure{jpeg_error_corrupt_data};
+      k += 15;
+      continue;
+    }
+    k += run;
+    if (k > 63) throw JpegFailure{jpeg_error_corrupt_data};
+    block[jpeg_zigzag_to_natural[k]] = jpeg_dequantise(bits.read_signed(size), quant[k]);
+    extent = k + 1;
+  }
+  return extent;
+}

@@ -1,0 +1,125 @@
+// The accurate integer inverse DCT.
+//
+// Overflow: any 16-bit input keeps every row-pass term inside 32 bits (the
+// largest is about 2.0e9), but row-pass results reach about 2^20, so the
+// column pass works in 64 bits.
+#include "jpeg/jpeg_idct.h"
+
+#include <algorithm>
+
+namespace {
+
+// cos-derived constants scaled by 2^13.
+constexpr int fix_0_298631336 = 2446;
+constexpr int fix_0_390180644 = 3196;
+constexpr int fix_0_541196100 = 4433;
+constexpr int fix_0_765366865 = 6270;
+constexpr int fix_0_899976223 = 7373;
+constexpr int fix_1_175875602 = 9633;
+constexpr int fix_1_501321110 = 12299;
+constexpr int fix_1_847759065 = 15137;
+constexpr int fix_1_961570560 = 16069;
+constexpr int fix_2_053119869 = 16819;
+constexpr int fix_2_562915447 = 20995;
+constexpr int fix_3_072711026 = 25172;
+
+constexpr int const_bits = 13;
+constexpr int row_shift = 11;     // const_bits - 2 extra bits kept for the column pass
+constexpr int column_shift = 18;  // const_bits + 2 extra bits + 3 (the transform's factor of 8)
+
+// One 8-point inverse transform: in[0..7] (stepping by `in_step`) to
+// out[0..7] = (sum + rounding) >> shift. `Wide` is the arithmetic type.
+template <class Wide, class In, class Out>
+void idct_1d(const In* in, int in_step, Out* out, int out_step, int shift) {
+  // Even part.
+  Wide z2 = in[2 * in_step];
+  Wide z3 = in[6 * in_step];
+  Wide z1 = (z2 + z3) * fix_0_541196100;
+  const Wide even2 = z1 - z3 * fix_1_847759065;
+  const Wide even3 = z1 + z2 * fix_0_765366865;
+  z2 = in[0];
+  z3 = in[4 * in_step];
+  const Wide even0 = (z2 + z3) * (Wide{1} << const_bits);
+  const Wide even1 = (z2 - z3) * (Wide{1} << const_bits);
+  const Wide tmp10 = even0 + even3;
+  const Wide tmp13 = even0 - even3;
+  const Wide tmp11 = even1 + even2;
+  const Wide tmp12 = even1 - even2;
+
+  // Odd part.
+  Wide odd0 = in[7 * in_step];
+  Wide odd1 = in[5 * in_step];
+  Wide odd2 = in[3 * in_step];
+  Wide odd3 = in[1 * in_step];
+  z1 = odd0 + odd3;
+  z2 = odd1 + odd2;
+  z3 = odd0 + odd2;
+  Wide z4 = odd1 + odd3;
+  const Wide z5 = (z3 + z4) * fix_1_175875602;
+  odd0 *= fix_0_298631336;
+  odd1 *= fix_2_053119869;
+  odd2 *= fix_3_072711026;
+  odd3 *= fix_1_501321110;
+  z1 *= -fix_0_899976223;
+  z2 *= -fix_2_562915447;
+  z3 = z3 * -fix_1_961570560 + z5;
+  z4 = z4 * -fix_0_390180644 + z5;
+  odd0 += z1 + z3;
+  odd1 += z2 + z4;
+  odd2 += z2 + z3;
+  odd3 += z1 + z4;
+
+  const Wide rounding = Wide{1} << (shift - 1);
+  out[0 * out_step] = static_cast<Out>((tmp10 + odd3 + rounding) >> shift);
+  out[7 * out_step] = static_cast<Out>((tmp10 - odd3 + rounding) >> shift);
+  out[1 * out_step] = static_cast<Out>((tmp11 + odd2 + rounding) >> shift);
+  out[6 * out_step] = static_cast<Out>((tmp11 - odd2 + rounding) >> shift);
+  out[2 * out_step] = static_cast<Out>((tmp12 + odd1 + rounding) >> shift);
+  out[5 * out_step] = static_cast<Out>((tmp12 - odd1 + rounding) >> shift);
+  out[3 * out_step] = static_cast<Out>((tmp13 + odd0 + rounding) >> shift);
+  out[4 * out_step] = static_cast<Out>((tmp13 - odd0 + rounding) >> shift);
+}
+
+std::uint8_t clamp_sample(std::int64_t value) {
+  return static_cast<std::uint8_t>(std::clamp<std::int64_t>(value, 0, 255));
+}
+
+// A column with only its DC term: (dc + 16) >> 5 is the column pass's
+// rounding shift of dc * 2^13.
+std::uint8_t dc_only_sample(std::int32_t dc) { return clamp_sample(((dc + 16) >> 5) + 128); }
+
+}  // namespace
+
+void jpeg_idct_block(const std::int16_t* coefficients, std::uint8_t* output, int stride) {
+  std::int32_t rows[64];
+  for (int r = 0; r < 8; ++r) {
+    const std::int16_t* in = coefficients + 8 * r;
+    std::int32_t* out = rows + 8 * r;
+    if ((in[1] | in[2] | in[3] | in[4] | in[5] | in[6] | in[7]) == 0) {
+      const std::int32_t dc = in[0] * 4;  // the extra 2 bits
+      for (int c = 0; c < 8; ++c) out[c] = dc;
+      continue;
+    }
+    idct_1d<std::int32_t>(in, 1, out, 1, row_shift);
+  }
+
+  for (int c = 0; c < 8; ++c) {
+    const std::int32_t* in = rows + c;
+    std::uint8_t* out = output + c;
+    if ((in[8] | in[16] | in[24] | in[32] | in[40] | in[48] | in[56]) == 0) {
+      const std::uint8_t sample = dc_only_sample(in[0]);
+      for (int r = 0; r < 8; ++r) out[r * stride] = sample;
+      continue;
+    }
+    std::int64_t column[8];
+    idct_1d<std::int64_t>(in, 8, column, 1, column_shift);
+    for (int r = 0; r < 8; ++r) out[r * stride] = clamp_sample(column[r] + 128);
+  }
+}
+
+void jpeg_idct_dc_block(int dc, std::uint8_t* output, int stride) {
+  const std::uint8_t sample = dc_only_sample(dc * 4);
+  for (int r = 0; r < 8; ++r) {
+    for (int c = 0; c < 8; ++c) output[r * stride + c] = sample;
+  }
+}

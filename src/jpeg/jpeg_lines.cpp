@@ -1,0 +1,77 @@
+// From coefficients to output lines: each MCU row's blocks are transformed
+// into the components' sample rows, and lines are taken from there, colour
+// lines converted with chroma replicated over the luma sampling.
+#include "jpeg/jpeg_decoder.h"
+#include "jpeg/jpeg_entropy.h"
+#include "jpeg/jpeg_idct.h"
+
+const std::uint8_t* JpegDecoder::produce_line() {
+  const int mcu_row = next_line_ / frame_.mcu_height;
+  if (mcu_row != current_mcu_row_) {
+    produce_mcu_row(mcu_row);
+    current_mcu_row_ = mcu_row;
+  }
+  const int row_line = next_line_ - mcu_row * frame_.mcu_height;
+  ++next_line_;
+
+  const JpegComponent& luma = frame_.components[0];
+  const std::uint8_t* luma_line = luma.samples + row_line * luma.sample_stride;
+  if (component_count() == 1) return luma_line;
+
+  // Chroma has one sample row for every max_v_sampling luma rows.
+  const int chroma_line = row_line / frame_.max_v_sampling;
+  const JpegComponent& cb = frame_.components[1];
+  const JpegComponent& cr = frame_.components[2];
+  jpeg_colour_convert_line(colour_tables_, luma_line, cb.samples + chroma_line * cb.sample_stride,
+                           cr.samples + chroma_line * cr.sample_stride, frame_.max_h_sampling, width(), line_buffer_);
+  return line_buffer_;
+}
+
+void JpegDecoder::produce_mcu_row(int mcu_row) {
+  if (from_stores_) {
+    transform_stores(mcu_row);
+    return;
+  }
+  scan_.decode_next_mcu_row();
+  if (mcu_row == frame_.mcu_rows - 1) {
+    // The scan is complete: step past its end to the next marker.
+    bits_.reset();
+    jpeg_read_markers(source_, tables_, memory_);
+  }
+  transform_row_buffers();
+}
+
+void JpegDecoder::transform_row_buffers() {
+  for (int i = 0; i < component_count(); ++i) {
+    JpegComponent& component = frame_.components[i];
+    for (int by = 0; by < component.v_sampling; ++by) {
+      // Blocks right of the component's own width only pad the last MCU.
+      for (int bx = 0; bx < component.blocks_wide; ++bx) {
+        std::uint8_t* output = component.samples + 8 * (by * component.sample_stride + bx);
+        const std::int16_t* block = component.row_block(bx, by);
+        if (component.row_extent(bx, by) <= 1) {
+          jpeg_idct_dc_block(block[0], output, component.sample_stride);
+        } else {
+          jpeg_idct_block(block, output, component.sample_stride);
+        }
+      }
+    }
+  }
+}
+
+void JpegDecoder::transform_stores(int mcu_row) {
+  std::int16_t block[64];
+  for (int i = 0; i < component_count(); ++i) {
+    JpegComponent& component = frame_.components[i];
+    for (int by = 0; by < component.v_sampling; ++by) {
+      for (int bx = 0; bx < component.blocks_wide; ++bx) {
+        const std::int16_t* raw = component.store_block(bx, mcu_row * component.v_sampling + by);
+        for (int k = 0; k < 64; ++k) {
+          const int natural = jpeg_zigzag_to_natural[k];
+          block[natural] = jpeg_dequantise(raw[natural], component.quant[k]);
+        }
+        jpeg_idct_block(block, component.samples + 8 * (by * component.sample_stride + bx), component.sample_stride);
+      }
+    }
+  }
+}

@@ -1,0 +1,124 @@
+// Bad input: truncated, damaged and oversized files must end in an error code
+// or in a whole picture, never in a crash, a hang, or a read out of bounds
+// (the sanitizer build checks the last).
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+#include "jpeg/jpeg_errors.h"
+#include "jpeg/jpeg_file_edit.h"
+#include "jpeg/libjpeg_oracle.h"
+
+namespace {
+
+const std::set<int> known_errors = {jpeg_error_huffman_counts,  jpeg_error_huffman_index,
+                                    jpeg_error_huffman_length,  jpeg_error_quant_length,
+                                    jpeg_error_quant_number,    jpeg_error_precision,
+                                    jpeg_error_height,          jpeg_error_width,
+                                    jpeg_error_component_limit, jpeg_error_frame_length,
+                                    jpeg_error_segment_length,  jpeg_error_restart_length,
+                                    jpeg_error_scan_length,     jpeg_error_scan_component,
+                                    jpeg_error_arithmetic,      jpeg_error_marker_out_of_place,
+                                    jpeg_error_not_jpeg,        jpeg_error_frame_type,
+                                    jpeg_error_quant_short,     jpeg_error_memory_blocks,
+                                    jpeg_error_quant_undefined, jpeg_error_huffman_undefined,
+                                    jpeg_error_component_count, jpeg_error_sampling,
+                                    jpeg_error_corrupt_data,    jpeg_error_restart,
+                                    jpeg_error_internal_limit,  jpeg_error_stream_read,
+                                    jpeg_error_out_of_memory};
+
+// A decoding ended well if it delivered the whole picture without error, or
+// stopped with a known error code and decode() said so.
+::testing::AssertionResult ended_properly(const OurDecoding& got) {
+  if (got.error == 0) {
+    if (got.last_result == 1 && got.lines == got.picture.height) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "no error, but " << got.lines << " of " << got.picture.height
+                                         << " lines and last result " << got.last_result;
+  }
+  if (known_errors.count(got.error) == 0) return ::testing::AssertionFailure() << "unknown error " << got.error;
+  if (got.lines > got.picture.height) return ::testing::AssertionFailure() << "too many lines: " << got.lines;
+  if (got.last_result != -1 && got.last_result != jpeg_error_corrupt_data) {
+    return ::testing::AssertionFailure() << "error " << got.error << " but decode returned " << got.last_result;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+std::vector<std::pair<std::string, Bytes>> sample_files() {
+  EncodeOptions restarts;
+  restarts.restart_interval = 2;
+  EncodeOptions separate;
+  separate.separate_scans = true;
+  separate.h_sampling = 2;
+  separate.v_sampling = 1;
+  EncodeOptions sixteen_bit;
+  sixteen_bit.quality = 5;
+  sixteen_bit.force_baseline = false;
+  return {
+      {"grey", libjpeg_encode(make_test_picture(24, 20, 1), {})},
+      {"colour 2x2 with restarts", libjpeg_encode(make_test_picture(40, 24, 3), restarts)},
+      {"colour 2x1 in separate scans", libjpeg_encode(make_test_picture(30, 20, 3), separate)},
+      {"colour with 16-bit tables", libjpeg_encode(make_test_picture(20, 30, 3), sixteen_bit)},
+  };
+}
+
+}  // namespace
+
+TEST(JpegRobustness, TruncatedFilesEndWithoutCrashing) {
+  for (const auto& [name, file] : sample_files()) {
+    for (std::size_t length = 0; length <= file.size(); ++length) {
+      const OurDecoding got = decode_with_ours(Bytes(file.begin(), file.begin() + static_cast<long>(length)));
+      ASSERT_TRUE(ended_properly(got)) << name << " cut to " << length << " of " << file.size() << " bytes";
+    }
+  }
+}
+
+TEST(JpegRobustness, DamagedFilesEndWithoutCrashing) {
+  std::mt19937 random(20240607);
+  for (const auto& [name, file] : sample_files()) {
+    for (int trial = 0; trial < 1500; ++trial) {
+      Bytes damaged = file;
+      const int changes = 1 + static_cast<int>(random() % 4);
+      for (int i = 0; i < changes; ++i) {
+        const std::size_t at = random() % damaged.size();
+        // Half the damage goes to the headers, where the checks are.
+        const std::size_t place = trial % 2 == 0 ? at % std::min<std::size_t>(damaged.size(), 700) : at;
+        damaged[place] = static_cast<std::uint8_t>(random() % 4 == 0 ? 0xFF : random());
+      }
+      ASSERT_TRUE(ended_properly(decode_with_ours(damaged))) << name << ", trial " << trial;
+    }
+  }
+}
+
+TEST(JpegRobustness, GarbageAfterTheEndOfImageIsIgnored) {
+  const Bytes file = libjpeg_encode(make_test_picture(33, 17, 3), {});
+  Bytes with_garbage = file;
+  std::mt19937 random(7);
+  for (int i = 0; i < 5000; ++i) with_garbage.push_back(static_cast<std::uint8_t>(random()));
+  const OurDecoding plain = decode_with_ours(file);
+  const OurDecoding got = decode_with_ours(with_garbage);
+  ASSERT_EQ(got.error, 0);
+  EXPECT_EQ(got.picture.pixels, plain.picture.pixels);
+}
+
+// The largest frame with (almost) no data behind it: the decoder must fail
+// fast on the missing data, not grind through 67 million pixels of fill.
+TEST(JpegRobustness, LargestFramesWithoutDataFailQuickly) {
+  struct Case {
+    std::string name;
+    int components;
+    bool separate_scans;
+  };
+  for (const Case& c : {Case{"grey", 1, false}, Case{"colour", 3, false}, Case{"colour, separate scans", 3, true}}) {
+    EncodeOptions options;
+    options.separate_scans = c.separate_scans;
+    JpegParts parts = split_jpeg(libjpeg_encode(make_test_picture(16, 16, c.components), options));
+    JpegSegment& frame = parts.segments[static_cast<std::size_t>(find_segment(parts, 0xC0))];
+    frame.payload[1] = frame.payload[3] = 0x20;  // 8192 x 8192
+    frame.payload[2] = frame.payload[4] = 0x00;
+    parts.tail.resize(std::min<std::size_t>(parts.tail.size(), 40));
+    const OurDecoding got = decode_with_ours(join_jpeg(parts));
+    EXPECT_EQ(got.picture.width, 8192) << c.name;
+    EXPECT_EQ(got.error, jpeg_error_corrupt_data) << c.name;
+  }
+}

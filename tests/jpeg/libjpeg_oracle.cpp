@@ -1,0 +1,295 @@
+// The libjpeg-turbo oracle: encoding the corpus, the lossless transposition
+// and the reference decoding; and our decoder's output in the same form.
+#include "jpeg/libjpeg_oracle.h"
+
+// clang-format off
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <utility>
+
+#include "data/png_file.h"
+#include "jpeg/jpeg_decoder.h"
+
+namespace {
+
+// libjpeg reports errors through a callback that must not return; ours
+// throws, so that a failing oracle fails the test instead of the process.
+[[noreturn]] void throw_libjpeg_error(j_common_ptr info) {
+  char message[JMSG_LENGTH_MAX];
+  (*info->err->format_message)(info, message);
+  throw std::runtime_error(std::string("libjpeg: ") + message);
+}
+
+void ignore_libjpeg_message(j_common_ptr) {}
+
+void install_error_handler(jpeg_error_mgr& errors) {
+  jpeg_std_error(&errors);
+  errors.error_exit = throw_libjpeg_error;
+  errors.output_message = ignore_libjpeg_message;
+}
+
+struct Compressor {
+  jpeg_compress_struct info{};
+  jpeg_error_mgr errors{};
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+
+  Compressor() {
+    info.err = &errors;
+    install_error_handler(errors);
+    jpeg_create_compress(&info);
+    jpeg_mem_dest(&info, &buffer, &size);
+  }
+  ~Compressor() {
+    jpeg_destroy_compress(&info);
+    std::free(buffer);
+  }
+  Bytes bytes() const { return Bytes(buffer, buffer + size); }
+};
+
+struct Decompressor {
+  jpeg_decompress_struct info{};
+  jpeg_error_mgr errors{};
+
+  explicit Decompressor(const Bytes& jpeg) {
+    info.err = &errors;
+    install_error_handler(errors);
+    jpeg_create_decompress(&info);
+    jpeg_mem_src(&info, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+    jpeg_read_header(&info, TRUE);
+  }
+  ~Decompressor() { jpeg_destroy_decompress(&info); }
+};
+
+std::uint8_t clamp_byte(int value) { return static_cast<std::uint8_t>(std::min(255, std::max(0, value))); }
+
+// Interleaved samples, transposed: pixel (x, y) becomes (y, x).
+Bytes transpose_samples(const Bytes& samples, int width, int height, int components) {
+  Bytes result(samples.size());
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      for (int c = 0; c < components; ++c) {
+        result[(static_cast<std::size_t>(x) * height + y) * components + c] =
+            samples[(static_cast<std::size_t>(y) * width + x) * components + c];
+      }
+    }
+  }
+  return result;
+}
+
+// libjpeg's output without colour conversion: grey, or Y Cb Cr per pixel.
+DecodedPicture decode_ycbcr(const Bytes& jpeg) {
+  Decompressor decoder(jpeg);
+  jpeg_decompress_struct& info = decoder.info;
+  info.dct_method = JDCT_ISLOW;
+  info.do_fancy_upsampling = FALSE;
+  info.do_block_smoothing = FALSE;
+  info.out_color_space = info.num_components == 3 ? JCS_YCbCr : JCS_GRAYSCALE;
+  jpeg_start_decompress(&info);
+  DecodedPicture picture;
+  picture.width = static_cast<int>(info.output_width);
+  picture.height = static_cast<int>(info.output_height);
+  picture.bytes_per_pixel = info.output_components;
+  picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height * picture.bytes_per_pixel);
+  while (info.output_scanline < info.output_height) {
+    JSAMPROW row = picture.pixels.data() +
+                   static_cast<std::size_t>(info.output_scanline) * picture.width * picture.bytes_per_pixel;
+    jpeg_read_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_decompress(&info);
+  return picture;
+}
+
+// Y Cb Cr to red, green, blue and a zero byte, with the decoder's JFIF
+// tables: R = Y + red(Cr), G = Y + (green(Cr) + green(Cb)) >> 16,
+// B = Y + blue(Cb).
+DecodedPicture convert_to_rgbx(const DecodedPicture& ycbcr) {
+  if (ycbcr.bytes_per_pixel == 1) return ycbcr;
+  DecodedPicture rgbx{ycbcr.width, ycbcr.height, 4, {}};
+  const std::size_t pixels = static_cast<std::size_t>(ycbcr.width) * ycbcr.height;
+  rgbx.pixels.resize(pixels * 4);
+  for (std::size_t i = 0; i < pixels; ++i) {
+    const int y = ycbcr.pixels[3 * i];
+    const int cb = ycbcr.pixels[3 * i + 1];
+    const int cr = ycbcr.pixels[3 * i + 2];
+    rgbx.pixels[4 * i] = clamp_byte(y + ((91882 * cr - 11682187) >> 16));
+    rgbx.pixels[4 * i + 1] = clamp_byte(y + ((5967255 - 46802 * cr + 2908403 - 22554 * cb) >> 16));
+    rgbx.pixels[4 * i + 2] = clamp_byte(y + ((116130 * cb - 14773807) >> 16));
+    rgbx.pixels[4 * i + 3] = 0;
+  }
+  return rgbx;
+}
+
+}  // namespace
+
+TestPicture make_test_picture(int width, int height, int components, unsigned seed) {
+  TestPicture picture{width, height, components, {}};
+  picture.samples.resize(static_cast<std::size_t>(width) * height * components);
+  unsigned state = seed * 2654435761u + 12345u;
+  std::size_t i = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      for (int c = 0; c < components; ++c) {
+        state = state * 1664525u + 1013904223u;
+        const int noise = static_cast<int>(state >> 27) - 16;  // -16..15
+        const int gradient = (x * (3 + c) + y * (5 - c)) & 0xFF;
+        const int edge = ((x / (7 + c) + y / 5) & 1) ? 90 : -90;  // hard edges, off the block grid
+        const int value = (x + y + c) % 61 < 40 ? gradient + noise : 128 + edge + noise;
+        picture.samples[i++] = clamp_byte(value);
+      }
+    }
+  }
+  return picture;
+}
+
+Bytes libjpeg_encode(const TestPicture& picture, const EncodeOptions& options) {
+  Compressor encoder;
+  jpeg_compress_struct& info = encoder.info;
+  info.image_width = static_cast<JDIMENSION>(picture.width);
+  info.image_height = static_cast<JDIMENSION>(picture.height);
+  info.input_components = picture.components;
+  info.in_color_space = picture.components == 3 ? JCS_RGB : picture.components == 4 ? JCS_CMYK : JCS_GRAYSCALE;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, options.quality, options.force_baseline ? TRUE : FALSE);
+  if (picture.components == 3) {
+    info.comp_info[0].h_samp_factor = options.h_sampling;
+    info.comp_info[0].v_samp_factor = options.v_sampling;
+    for (int c = 1; c < 3; ++c) info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
+  }
+  info.restart_interval = static_cast<unsigned>(options.restart_interval);
+  info.optimize_coding = options.optimise ? TRUE : FALSE;
+  info.arith_code = options.arithmetic ? TRUE : FALSE;
+  info.dct_method = JDCT_ISLOW;
+  jpeg_scan_info separate[3];
+  if (options.separate_scans) {
+    for (int c = 0; c < picture.components; ++c) separate[c] = jpeg_scan_info{1, {c, 0, 0, 0}, 0, 63, 0, 0};
+    info.scan_info = separate;
+    info.num_scans = picture.components;
+  }
+  if (options.progressive) jpeg_simple_progression(&info);
+  jpeg_start_compress(&info, TRUE);
+  const std::size_t row_bytes = static_cast<std::size_t>(picture.width) * picture.components;
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(picture.samples.data() + info.next_scanline * row_bytes);
+    jpeg_write_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_compress(&info);
+  return encoder.bytes();
+}
+
+Bytes libjpeg_transpose(const Bytes& jpeg) {
+  Decompressor source(jpeg);
+  jpeg_decompress_struct& in = source.info;
+  // The transposed coefficient arrays must be requested before the source's
+  // arrays are realised by jpeg_read_coefficients. Each covers the source's
+  // padded block grid, turned over.
+  jvirt_barray_ptr transposed[MAX_COMPONENTS] = {};
+  for (int c = 0; c < in.num_components; ++c) {
+    const jpeg_component_info& component = in.comp_info[c];
+    const JDIMENSION padded_wide =
+        (component.width_in_blocks + component.h_samp_factor - 1) / component.h_samp_factor * component.h_samp_factor;
+    const JDIMENSION padded_high =
+        (component.height_in_blocks + component.v_samp_factor - 1) / component.v_samp_factor * component.v_samp_factor;
+    transposed[c] = (*in.mem->request_virt_barray)(reinterpret_cast<j_common_ptr>(&in), JPOOL_IMAGE, FALSE, padded_high,
+                                                   padded_wide, static_cast<JDIMENSION>(component.h_samp_factor));
+  }
+  jvirt_barray_ptr* original = jpeg_read_coefficients(&in);
+
+  Compressor encoder;
+  jpeg_compress_struct& out = encoder.info;
+  jpeg_copy_critical_parameters(&in, &out);
+  out.image_width = in.image_height;
+  out.image_height = in.image_width;
+  for (int c = 0; c < out.num_components; ++c) {
+    std::swap(out.comp_info[c].h_samp_factor, out.comp_info[c].v_samp_factor);
+  }
+  for (JQUANT_TBL* table : out.quant_tbl_ptrs) {
+    if (table == nullptr) continue;
+    for (int r = 0; r < 8; ++r) {
+      for (int c = r + 1; c < 8; ++c) std::swap(table->quantval[8 * r + c], table->quantval[8 * c + r]);
+    }
+  }
+  out.optimize_coding = TRUE;
+
+  for (int c = 0; c < in.num_components; ++c) {
+    const jpeg_component_info& component = in.comp_info[c];
+    const JDIMENSION padded_wide =
+        (component.width_in_blocks + component.h_samp_factor - 1) / component.h_samp_factor * component.h_samp_factor;
+    const JDIMENSION padded_high =
+        (component.height_in_blocks + component.v_samp_factor - 1) / component.v_samp_factor * component.v_samp_factor;
+    const j_common_ptr common = reinterpret_cast<j_common_ptr>(&in);
+    for (JDIMENSION out_y = 0; out_y < padded_wide; ++out_y) {
+      JBLOCKROW out_row = (*in.mem->access_virt_barray)(common, transposed[c], out_y, 1, TRUE)[0];
+      for (JDIMENSION out_x = 0; out_x < padded_high; ++out_x) {
+        const JBLOCKROW in_row = (*in.mem->access_virt_barray)(common, original[c], out_x, 1, FALSE)[0];
+        const JCOEF* from = in_row[out_y];
+        JCOEF* to = out_row[out_x];
+        for (int r = 0; r < 8; ++r) {
+          for (int col = 0; col < 8; ++col) to[8 * r + col] = from[8 * col + r];
+        }
+      }
+    }
+  }
+  jpeg_write_coefficients(&out, transposed);
+  jpeg_finish_compress(&out);
+  jpeg_finish_decompress(&in);
+  return encoder.bytes();
+}
+
+DecodedPicture oracle_decode(const Bytes& jpeg) {
+  const DecodedPicture transposed = decode_ycbcr(libjpeg_transpose(jpeg));
+  DecodedPicture ycbcr{transposed.height, transposed.width, transposed.bytes_per_pixel, {}};
+  ycbcr.pixels = transpose_samples(transposed.pixels, transposed.width, transposed.height, transposed.bytes_per_pixel);
+  return convert_to_rgbx(ycbcr);
+}
+
+DecodedPicture oracle_decode_untransposed(const Bytes& jpeg) { return convert_to_rgbx(decode_ycbcr(jpeg)); }
+
+OurDecoding decode_with_ours(const Bytes& jpeg) {
+  OurDecoding result;
+  JpegMemoryStream stream(jpeg.data(), jpeg.size());
+  JpegDecoder decoder(&stream);
+  result.constructed = decoder.error_code();
+  result.picture.width = decoder.width();
+  result.picture.height = decoder.height();
+  result.picture.bytes_per_pixel = decoder.bytes_per_pixel();
+  result.begin_result = decoder.begin();
+  const std::uint8_t* line = nullptr;
+  int length = 0;
+  while ((result.last_result = decoder.decode(&line, &length)) == 0) {
+    result.picture.pixels.insert(result.picture.pixels.end(), line, line + length);
+    ++result.lines;
+  }
+  result.error = decoder.error_code();
+  return result;
+}
+
+std::string write_comparison_pictures(const std::string& name, const DecodedPicture& expected,
+                                      const DecodedPicture& got) {
+  const std::filesystem::path folder = std::filesystem::path(QUORVANE_BINARY_DIR) / "test-output";
+  std::filesystem::create_directories(folder);
+  auto write = [&](const DecodedPicture& picture, const std::string& suffix) {
+    const std::string path = (folder / (name + suffix)).string();
+    if (picture.width <= 0 || picture.height <= 0) return;
+    const std::size_t pixels = static_cast<std::size_t>(picture.width) * picture.height;
+    if (picture.pixels.size() < pixels * picture.bytes_per_pixel) return;
+    if (picture.bytes_per_pixel == 1) {
+      write_png_grey(path, picture.width, picture.height, picture.pixels.data(), picture.width);
+      return;
+    }
+    std::vector<Pixel> rgb(pixels);
+    for (std::size_t i = 0; i < pixels; ++i) {
+      rgb[i] = pixel_rgb(picture.pixels[4 * i], picture.pixels[4 * i + 1], picture.pixels[4 * i + 2]);
+    }
+    write_png_rgb(path, picture.width, picture.height, rgb.data(), picture.width);
+  };
+  write(expected, "-expected.png");
+  write(got, "-got.png");
+  return (folder / name).string() + "-{expected,got}.png";
+}

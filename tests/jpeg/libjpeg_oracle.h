@@ -1,0 +1,74 @@
+// libjpeg-turbo, called through its public API, as the test oracle of our
+// decoder: it makes the test corpus with its encoder and says what each file
+// must decode to. Also our decoder's output in the same form, for comparing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A picture as interleaved samples: 1 (grey), 3 (RGB) or 4 (CMYK) per pixel.
+struct TestPicture {
+  int width = 0;
+  int height = 0;
+  int components = 0;
+  Bytes samples;
+};
+
+// Gradients, hard edges and noise, different in each channel: every
+// coefficient range the encoder can make gets used.
+TestPicture make_test_picture(int width, int height, int components, unsigned seed = 1);
+
+struct EncodeOptions {
+  int h_sampling = 2;  // luma sampling of colour pictures
+  int v_sampling = 2;
+  int quality = 75;
+  bool force_baseline = true;   // false lets low qualities write 16-bit quantisation tables
+  int restart_interval = 0;     // MCUs between restart markers
+  bool optimise = false;        // optimised Huffman tables
+  bool separate_scans = false;  // one scan per component instead of one interleaved scan
+  bool progressive = false;
+  bool arithmetic = false;
+};
+
+Bytes libjpeg_encode(const TestPicture& picture, const EncodeOptions& options);
+
+// A decoded picture: grey samples, or 4 bytes per pixel (red, green, blue, 0).
+struct DecodedPicture {
+  int width = 0;
+  int height = 0;
+  int bytes_per_pixel = 0;
+  Bytes pixels;
+};
+
+// What our decoder must deliver for `jpeg`: libjpeg decodes the file
+// transposed losslessly (its transform runs over columns first, ours over
+// rows first, so transposing makes the two agree exactly), with the accurate
+// integer transform, without fancy upsampling and without colour conversion;
+// the result is transposed back and converted with our colour tables.
+DecodedPicture oracle_decode(const Bytes& jpeg);
+
+// libjpeg's decoding of the file as it is, YCbCr converted the same way
+// (differs from ours by rounding in the transform's intermediate step).
+DecodedPicture oracle_decode_untransposed(const Bytes& jpeg);
+
+// The lossless transposition (as jpegtran -transpose), through libjpeg's
+// coefficient API.
+Bytes libjpeg_transpose(const Bytes& jpeg);
+
+struct OurDecoding {
+  int error = 0;        // error code after the run
+  int constructed = 0;  // error code right after construction
+  int begin_result = 0;
+  int lines = 0;           // lines delivered
+  int last_result = 0;     // decode()'s final return value
+  DecodedPicture picture;  // the lines delivered
+};
+
+OurDecoding decode_with_ours(const Bytes& jpeg);
+
+// Both pictures as PNG files under the build directory, for a failed comparison.
+std::string write_comparison_pictures(const std::string& name, const DecodedPicture& expected,
+                                      const DecodedPicture& got);
