@@ -21,6 +21,10 @@ static_assert(screen_width % pixels_per_vector == 0, "rows are whole vectors");
 
 __m128i load(const Pixel* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 void store(Pixel* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+// Pixels 2 and 3 of `v` into p[2], p[3].
+void store_upper_two(Pixel* p, __m128i v) {
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p + 2), _mm_unpackhi_epi64(v, v));
+}
 // The same pixel four times; values above INT_MAX wrap to their bit pattern.
 __m128i broadcast(Pixel p) { return _mm_set1_epi32(static_cast<int>(p)); }
 
@@ -36,55 +40,149 @@ void clear_row(Pixel* row) {
   for (int x = 0; x < screen_width; x += pixels_per_vector) store(row + x, _mm_setzero_si128());
 }
 
-// Linear offsets of the blur neighbours from the pixel they are summed for.
-constexpr std::ptrdiff_t left = -2, right = 2, up = -screen_width, down = screen_width;
+// Where a blur result goes: one destination, or the same value into two.
+// Rows are blurred in aligned blocks of four from x = 0; the first block of
+// a row keeps only its upper two pixels, x = 2 and 3.
+struct OneDestination {
+  Pixel* destination;
+  void four(int i, __m128i v) const { store(destination + i, v); }
+  void upper_two(int i, __m128i v) const { store_upper_two(destination + i, v); }
+};
 
-// One neighbour's share of the eight-neighbour blur: each colour channel
-// shifted right by 3. The shift runs over whole pixels, so each byte takes
+struct TwoDestinations {
+  Pixel* destination_1;
+  Pixel* destination_2;
+  void four(int i, __m128i v) const {
+    store(destination_1 + i, v);
+    store(destination_2 + i, v);
+  }
+  void upper_two(int i, __m128i v) const {
+    store_upper_two(destination_1 + i, v);
+    store_upper_two(destination_2 + i, v);
+  }
+};
+
+// Rows are walked left to right in aligned blocks. The neighbours two
+// pixels to the right of one block are those two pixels to the left of the
+// next, so one load at x + 2 serves both blocks. For the first block the
+// pixels left of x = 0 are taken as zero: they reach only x = 0 and 1,
+// which the blurs do not write. Loading them would read before the buffer
+// on row 0.
+__m128i first_left_neighbours(const Pixel* row_start) { return _mm_slli_si128(load(row_start), 8); }
+
+// Pixels 2, 3 of `low` followed by pixels 0, 1 of `high`: the block two
+// pixels to the right of `low`.
+__m128i straddle(__m128i low, __m128i high) {
+  return _mm_castpd_si128(_mm_shuffle_pd(_mm_castsi128_pd(low), _mm_castsi128_pd(high), 1));
+}
+
+// ---- Eight-neighbour blur ----
+//
+// With M = each colour channel >> 3, the result at pixel i is
+//   T[i - 640] + H[i] + T[i + 640],  H[j] = M[j - 2] + M[j + 2],  T[j] = H[j] + M[j],
+// so H and T are computed once per source row and kept in small row rings.
+// Sums of up to eight terms of at most 31 never carry into the next byte.
+
+// M of four pixels. The shift runs over whole pixels, so each byte takes
 // three bits from the byte above; the mask keeps five bits per colour byte
 // and clears the top byte.
-__m128i eighth(const Pixel* p) {
-  return _mm_and_si128(_mm_srli_epi32(load(p), 3), broadcast(0x001F1F1Fu));
-}
+__m128i eighth(__m128i pixels) { return _mm_and_si128(_mm_srli_epi32(pixels, 3), broadcast(0x001F1F1Fu)); }
 
-// The blur of the four pixels starting at `p` (a pointer into the source).
-// Eight terms of at most 31 sum to at most 248: no byte carries into the next.
-__m128i blur8_four(const Pixel* p) {
-  const __m128i row_above = _mm_add_epi32(_mm_add_epi32(eighth(p + up + left), eighth(p + up)), eighth(p + up + right));
-  const __m128i row_below = _mm_add_epi32(_mm_add_epi32(eighth(p + down + left), eighth(p + down)), eighth(p + down + right));
-  const __m128i same_row = _mm_add_epi32(eighth(p + left), eighth(p + right));
-  return _mm_add_epi32(_mm_add_epi32(row_above, row_below), same_row);
-}
+struct RowSums {
+  __m128i pair;    // H
+  __m128i triple;  // T
+};
 
-// Halves the channels of the four pixels at `p` and keeps six bits of those
-// in `channels`: h(c) = (c >> 1) AND 63, zero elsewhere.
-__m128i halved(const Pixel* p, Pixel channels) {
-  return _mm_and_si128(_mm_srli_epi32(load(p), 1), broadcast(channels & 0x003F3F3Fu));
-}
+// Walks one source row, block by block from x = 0.
+class RowSummer {
+ public:
+  explicit RowSummer(const Pixel* row_start) : row_start_(row_start), left_(eighth(first_left_neighbours(row_start))) {}
 
-// Red from below and left, green from above and below, blue from below and
-// right; each sum is at most 126, so no byte carries.
-__m128i blur4_four(const Pixel* p) {
-  const __m128i below = halved(p + down, pixel_red_mask | pixel_green_mask | pixel_blue_mask);
-  const __m128i sides = _mm_add_epi32(halved(p + left, pixel_red_mask), halved(p + right, pixel_blue_mask));
-  return _mm_add_epi32(_mm_add_epi32(below, halved(p + up, pixel_green_mask)), sides);
-}
-
-// Calls store_four(i, blur_four(source + i)) for the written part of each
-// interior row: x = 2..639 of rows 1..478. 638 pixels are not a whole number
-// of vectors, so the last vector of a row starts at x = 636 and rewrites the
-// two pixels before it with the same values; destinations never alias the
-// source, so that is harmless. The last vector of row 478 reads source
-// pixels 307,200 and 307,201, which the buffer padding keeps at zero.
-template <typename BlurFour, typename StoreFour>
-void blur_interior(const Pixel* source, BlurFour blur_four, StoreFour store_four) {
-  constexpr int first_x = 2;
-  constexpr int last_vector_x = screen_width - pixels_per_vector;
-  for (int y = 1; y < screen_height - 1; ++y) {
-    const int row = y * screen_width;
-    for (int x = first_x; x < last_vector_x; x += pixels_per_vector) store_four(row + x, blur_four(source + row + x));
-    store_four(row + last_vector_x, blur_four(source + row + last_vector_x));
+  // The sums of the block at x. At x = 636 the right-hand neighbours are
+  // pixels 0 and 1 of the next row (linear addressing); below the last
+  // row they are the zeroed padding after the buffer.
+  RowSums next(int x) {
+    const __m128i right = eighth(load(row_start_ + x + 2));
+    const __m128i pair = _mm_add_epi32(left_, right);
+    const __m128i triple = _mm_add_epi32(pair, straddle(left_, right));
+    left_ = right;
+    return {pair, triple};
   }
+
+ private:
+  const Pixel* row_start_;
+  __m128i left_;  // M of the pixels two to the left of the next block
+};
+
+// Row sums of three source rows, kept between output rows: T of rows
+// y - 1 and y + 1 and H of row y are needed for output row y.
+struct RowSumRings {
+  alignas(16) Pixel triples[3][screen_width];
+  alignas(16) Pixel pairs[2][screen_width];
+};
+
+// Computes the sums of source row r into the rings.
+void store_row_sums(const Pixel* source, int r, RowSumRings& rings) {
+  RowSummer summer(source + r * screen_width);
+  for (int x = 0; x < screen_width; x += pixels_per_vector) {
+    const RowSums sums = summer.next(x);
+    store(rings.pairs[r % 2] + x, sums.pair);
+    store(rings.triples[r % 3] + x, sums.triple);
+  }
+}
+
+// Output row y (1..478): sums source row y + 1 into the rings and combines
+// them with those of rows y - 1 and y.
+template <typename Destination>
+void blur8_row(const Pixel* source, int y, RowSumRings& rings, const Destination& destination) {
+  RowSummer below(source + (y + 1) * screen_width);
+  Pixel* pairs_below = rings.pairs[(y + 1) % 2];
+  Pixel* triples_below = rings.triples[(y + 1) % 3];
+  const Pixel* pairs_here = rings.pairs[y % 2];
+  const Pixel* triples_above = rings.triples[(y - 1) % 3];
+  auto block = [&](int x) {
+    const RowSums sums = below.next(x);
+    store(pairs_below + x, sums.pair);
+    store(triples_below + x, sums.triple);
+    return _mm_add_epi32(_mm_add_epi32(load(triples_above + x), load(pairs_here + x)), sums.triple);
+  };
+  const int row = y * screen_width;
+  destination.upper_two(row, block(0));
+  for (int x = pixels_per_vector; x < screen_width; x += pixels_per_vector) destination.four(row + x, block(x));
+}
+
+template <typename Destination>
+void blur8_interior(const Pixel* source, const Destination& destination) {
+  RowSumRings rings;
+  store_row_sums(source, 0, rings);
+  store_row_sums(source, 1, rings);
+  for (int y = 1; y < screen_height - 1; ++y) blur8_row(source, y, rings, destination);
+}
+
+// ---- Four-neighbour channel blur ----
+//
+// h(c) = (c >> 1) AND 63 = (c AND 0x7E) / 2. With every term masked to
+// even bytes of at most 126, the halving of a sum of two is exact, so the
+// byte-wise average (a + b + 1) >> 1 of the downward term and the sum of
+// the other three gives the result in one step.
+
+// Output row y (1..478). The right neighbours of x = 638, 639 are x = 0, 1
+// of the next row, all inside the buffer.
+void blur4_row(const Pixel* source, int y, const OneDestination& destination) {
+  const int row = y * screen_width;
+  __m128i left = first_left_neighbours(source + row);
+  auto block = [&](int x) {
+    const Pixel* p = source + row + x;
+    const __m128i right = load(p + 2);
+    const __m128i below = _mm_and_si128(load(p + screen_width), broadcast(0x007E7E7Eu));
+    const __m128i green_above = _mm_and_si128(load(p - screen_width), broadcast(0x00007E00u));
+    const __m128i red_left = _mm_and_si128(left, broadcast(0x007E0000u));
+    const __m128i blue_right = _mm_and_si128(right, broadcast(0x0000007Eu));
+    left = right;
+    return _mm_avg_epu8(below, _mm_add_epi32(_mm_add_epi32(green_above, red_left), blue_right));
+  };
+  destination.upper_two(row, block(0));
+  for (int x = pixels_per_vector; x < screen_width; x += pixels_per_vector) destination.four(row + x, block(x));
 }
 
 }  // namespace
@@ -138,16 +236,13 @@ void gather_pixels_unchecked(const std::int32_t* index, const Pixel* source, Pix
 }
 
 void blur8_buffer(const Pixel* source, Pixel* destination) {
-  blur_interior(source, blur8_four, [destination](int i, __m128i v) { store(destination + i, v); });
+  blur8_interior(source, OneDestination{destination});
 }
 
 void blur8_buffer_dual(const Pixel* source, Pixel* destination_1, Pixel* destination_2) {
-  blur_interior(source, blur8_four, [destination_1, destination_2](int i, __m128i v) {
-    store(destination_1 + i, v);
-    store(destination_2 + i, v);
-  });
+  blur8_interior(source, TwoDestinations{destination_1, destination_2});
 }
 
 void blur4_channels(const Pixel* source, Pixel* destination) {
-  blur_interior(source, blur4_four, [destination](int i, __m128i v) { store(destination + i, v); });
+  for (int y = 1; y < screen_height - 1; ++y) blur4_row(source, y, OneDestination{destination});
 }
