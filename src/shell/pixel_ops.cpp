@@ -134,7 +134,7 @@ void store_row_sums(const Pixel* source, int r, RowSumRings& rings) {
 // Output row y (1..478): sums source row y + 1 into the rings and combines
 // them with those of rows y - 1 and y.
 template <typename Destination>
-void blur8_row(const Pixel* source, int y, RowSumRings& rings, const Destination& destination) {
+void blur8_row(const Pixel* source, int y, RowSumRings& rings, Destination destination) {
   RowSummer below(source + (y + 1) * screen_width);
   Pixel* pairs_below = rings.pairs[(y + 1) % 2];
   Pixel* triples_below = rings.triples[(y + 1) % 3];
@@ -152,7 +152,7 @@ void blur8_row(const Pixel* source, int y, RowSumRings& rings, const Destination
 }
 
 template <typename Destination>
-void blur8_interior(const Pixel* source, const Destination& destination) {
+void blur8_interior(const Pixel* source, Destination destination) {
   RowSumRings rings;
   store_row_sums(source, 0, rings);
   store_row_sums(source, 1, rings);
@@ -168,7 +168,7 @@ void blur8_interior(const Pixel* source, const Destination& destination) {
 
 // Output row y (1..478). The right neighbours of x = 638, 639 are x = 0, 1
 // of the next row, all inside the buffer.
-void blur4_row(const Pixel* source, int y, const OneDestination& destination) {
+void blur4_row(const Pixel* source, int y, OneDestination destination) {
   const int row = y * screen_width;
   __m128i left = first_left_neighbours(source + row);
   auto block = [&](int x) {
@@ -183,6 +183,33 @@ void blur4_row(const Pixel* source, int y, const OneDestination& destination) {
   };
   destination.upper_two(row, block(0));
   for (int x = pixels_per_vector; x < screen_width; x += pixels_per_vector) destination.four(row + x, block(x));
+}
+
+// ---- Gathers ----
+//
+// SSE2 has no gather: the four indices go to general registers and the four
+// pixels are loaded one by one, then stored as one vector.
+
+__m128i load_indices(const std::int32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
+
+// Compare and mask, no branch: indices in 0..307,199 stay, all others
+// become 0. Flipping the sign bit turns the signed compare into an unsigned
+// one, in which negative indices are huge and fail with those too large.
+__m128i in_range_or_zero(__m128i indices) {
+  const __m128i sign = broadcast(0x80000000u);
+  const __m128i limit = broadcast(0x80000000u + screen_pixels);
+  return _mm_and_si128(indices, _mm_cmplt_epi32(_mm_xor_si128(indices, sign), limit));
+}
+
+// source[i] for the four indices in `indices`, each in 0..307,199.
+__m128i gather_four(const Pixel* source, __m128i indices) {
+  const std::uint64_t low = static_cast<std::uint64_t>(_mm_cvtsi128_si64(indices));
+  const std::uint64_t high = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(indices, indices)));
+  auto pixel = [source](std::uint64_t index) {
+    return _mm_cvtsi32_si128(static_cast<int>(source[static_cast<std::uint32_t>(index)]));
+  };
+  return _mm_unpacklo_epi64(_mm_unpacklo_epi32(pixel(low), pixel(low >> 32)),
+                            _mm_unpacklo_epi32(pixel(high), pixel(high >> 32)));
 }
 
 }  // namespace
@@ -222,17 +249,15 @@ void apply_tv_mask(const Pixel* mask, Pixel* destination) {
 }
 
 void gather_pixels(const std::int32_t* index, const Pixel* source, Pixel* destination) {
-  for (int i = 0; i < screen_pixels; ++i) {
-    // Compare and mask, no branch: a negative index is huge as unsigned, so
-    // one unsigned compare catches both ends; out of range reads pixel 0.
-    const std::uint32_t at = static_cast<std::uint32_t>(index[i]);
-    const std::uint32_t in_range = 0u - static_cast<std::uint32_t>(at < static_cast<std::uint32_t>(screen_pixels));
-    destination[i] = source[at & in_range];
+  for (int i = 0; i < screen_pixels; i += pixels_per_vector) {
+    store(destination + i, gather_four(source, in_range_or_zero(load_indices(index + i))));
   }
 }
 
 void gather_pixels_unchecked(const std::int32_t* index, const Pixel* source, Pixel* destination) {
-  for (int i = 0; i < screen_pixels; ++i) destination[i] = source[index[i]];
+  for (int i = 0; i < screen_pixels; i += pixels_per_vector) {
+    store(destination + i, gather_four(source, load_indices(index + i)));
+  }
 }
 
 void blur8_buffer(const Pixel* source, Pixel* destination) {
