@@ -1,10 +1,11 @@
 // Whole-buffer pixel operations in SSE2, four pixels (one 16-byte vector)
 // at a time. SSE2 is part of every x86-64, so there is no fallback path.
+// Every loop is straight: no branch depends on a pixel.
 //
 // Loads and stores are unaligned: ScreenBuffers are 64-byte aligned, but the
-// staging surface comes from the display library, and the blurs start each
-// row at x = 2. On current cores an unaligned access to aligned memory costs
-// nothing extra.
+// staging surface comes from the display library, and the blurs read their
+// horizontal neighbours two pixels off. An unaligned access to aligned memory
+// costs nothing extra.
 #include "shell/pixel_ops.h"
 
 #include <emmintrin.h>
