@@ -213,15 +213,6 @@ TEST(FadeBuffer, SubtractsTheAmountFromEveryByte) {
   }
 }
 
-TEST(FadeBuffer, FullGreyBlackensColoursAndKeepsTheTopByte) {
-  PixelSource random(7);
-  ScreenBuffer buffer;
-  random.fill(buffer);
-  const ScreenBuffer before = copy_of(buffer);
-  fade_buffer(255 * 0x010101u, buffer.pixels());
-  for (int i = 0; i < screen_pixels; ++i) ASSERT_EQ(buffer[i], before[i] & 0xFF000000u) << at(i) << ": faded " << hex(before[i]);
-}
-
 // ---- TV mask ---------------------------------------------------------------
 
 TEST(TvMask, MatchesThePerByteReferenceOnRandomBuffers) {
