@@ -29,16 +29,9 @@ void store_upper_two(Pixel* p, __m128i v) {
 // The same pixel four times; values above INT_MAX wrap to their bit pattern.
 __m128i broadcast(Pixel p) { return _mm_set1_epi32(static_cast<int>(p)); }
 
-// destination = (destination AND keep) (-) mask over one row.
-void keep_channel_minus_mask(const Pixel* mask_row, Pixel* row, Pixel keep) {
-  const __m128i keep_vector = broadcast(keep);
-  for (int x = 0; x < screen_width; x += pixels_per_vector) {
-    store(row + x, _mm_subs_epu8(_mm_and_si128(load(row + x), keep_vector), load(mask_row + x)));
-  }
-}
-
-void clear_row(Pixel* row) {
-  for (int x = 0; x < screen_width; x += pixels_per_vector) store(row + x, _mm_setzero_si128());
+// Four pixels of one tv mask row: (destination AND keep) (-) mask.
+void keep_channel_minus_mask(const Pixel* mask, Pixel* destination, __m128i keep) {
+  store(destination, _mm_subs_epu8(_mm_and_si128(load(destination), keep), load(mask)));
 }
 
 // Where a blur result goes: one destination, or the same value into two.
@@ -238,14 +231,19 @@ void fade_buffer(std::uint32_t amount, Pixel* destination) {
   }
 }
 
+// Walks the four rows of each group side by side, which spreads the
+// stores to the black row among the others and measures faster than
+// clearing that row in one go.
 void apply_tv_mask(const Pixel* mask, Pixel* destination) {
-  constexpr Pixel kept_channel[3] = {pixel_red_mask, pixel_green_mask, pixel_blue_mask};
-  for (int group = 0; group < screen_height; group += 4) {
-    for (int line = 0; line < 3; ++line) {
-      const int row = (group + line) * screen_width;
-      keep_channel_minus_mask(mask + row, destination + row, kept_channel[line]);
+  const __m128i red = broadcast(pixel_red_mask), green = broadcast(pixel_green_mask), blue = broadcast(pixel_blue_mask);
+  constexpr int row_2 = screen_width, row_3 = 2 * screen_width, row_4 = 3 * screen_width;
+  for (int group = 0; group < screen_pixels; group += 4 * screen_width) {
+    for (int i = group; i < group + screen_width; i += pixels_per_vector) {
+      keep_channel_minus_mask(mask + i, destination + i, red);
+      keep_channel_minus_mask(mask + i + row_2, destination + i + row_2, green);
+      keep_channel_minus_mask(mask + i + row_3, destination + i + row_3, blue);
+      store(destination + i + row_4, _mm_setzero_si128());  // black; its mask row is not read
     }
-    clear_row(destination + (group + 3) * screen_width);
   }
 }
 
