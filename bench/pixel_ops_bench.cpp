@@ -23,7 +23,7 @@ struct BenchBuffers {
   ScreenBuffer a, b, c;
   ScreenBuffer copy;          // memcpy target
   ScreenBuffer warp;          // index table, all in range
-  ScreenBuffer warp_outside;  // index table, its corners out of range
+  ScreenBuffer warp_outside;  // the same turn, its corners out of range
 
   BenchBuffers() {
     std::mt19937 random(42);
@@ -32,14 +32,15 @@ struct BenchBuffers {
       b[i] = random() & 0x00FFFFFFu;
       c[i] = random() & 0x00FFFFFFu;
     }
-    fill_rotozoom(warp.indices(), 0.8, true);
-    fill_rotozoom(warp_outside.indices(), 1.25, false);
+    fill_rotozoom(warp.indices(), true);
+    fill_rotozoom(warp_outside.indices(), false);
   }
 
-  // A scene-like warp: the screen turned by 0.2 radians and scaled about its
-  // centre. Outside the picture it wraps, or reads -1 when `wrap` is false.
-  static void fill_rotozoom(std::int32_t* index, double scale, bool wrap) {
-    const double turn_cos = std::cos(0.2) * scale, turn_sin = std::sin(0.2) * scale;
+  // A scene-like warp: the screen turned by 0.2 radians about its centre.
+  // The corners fall outside the picture: there the table wraps, or reads
+  // -1 when `wrap` is false.
+  static void fill_rotozoom(std::int32_t* index, bool wrap) {
+    const double turn_cos = std::cos(0.2), turn_sin = std::sin(0.2);
     for (int y = 0; y < screen_height; ++y) {
       for (int x = 0; x < screen_width; ++x) {
         const double dx = x - screen_width / 2.0, dy = y - screen_height / 2.0;
@@ -94,8 +95,12 @@ void beside_memcpy(benchmark::State& state, Operation operation) {
   state.counters["x_memcpy"] = operation_median / memcpy_median;
 }
 
-#define PIXEL_BENCHMARK(name, body)                                           \
-  void name(benchmark::State& state) { beside_memcpy(state, [](BenchBuffers& b) { body; }); } \
+// Defines and registers one benchmark whose operation is `body`, with the
+// buffers named `b`.
+#define PIXEL_BENCHMARK(name, body)                                                          \
+  void name(benchmark::State& state) {                                                       \
+    beside_memcpy(state, [](BenchBuffers& b) { body; });                                     \
+  }                                                                                          \
   BENCHMARK(name)->UseManualTime()->Unit(benchmark::kMicrosecond)
 
 // Read one buffer, write one.
