@@ -6,6 +6,11 @@
 // staging surface comes from the display library, and the blurs read their
 // horizontal neighbours two pixels off. An unaligned access to aligned memory
 // costs nothing extra.
+//
+// Each operation starts on a 64-byte boundary ([[gnu::aligned(64)]]). Where a
+// hot loop falls within a 64-byte line of code changes its speed by up to
+// 1.7x on the AMD cores we measure on, so without this the benchmark figures
+// would change with whatever is linked before this file.
 #include "shell/pixel_ops.h"
 
 #include <emmintrin.h>
@@ -146,7 +151,7 @@ void blur8_row(const Pixel* source, int y, RowSumRings& rings, Destination desti
 }
 
 template <typename Destination>
-void blur8_interior(const Pixel* source, Destination destination) {
+[[gnu::aligned(64)]] void blur8_interior(const Pixel* source, Destination destination) {
   RowSumRings rings;
   store_row_sums(source, 0, rings);
   store_row_sums(source, 1, rings);
@@ -182,7 +187,8 @@ void blur4_row(const Pixel* source, int y, OneDestination destination) {
 // ---- Gathers ----
 //
 // SSE2 has no gather: the four indices go to general registers and the four
-// pixels are loaded one by one, then stored as one vector.
+// pixels are loaded one by one, then stored as one vector. Two vectors per
+// loop step measure faster than one.
 
 __m128i load_indices(const std::int32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 
@@ -208,23 +214,23 @@ __m128i gather_four(const Pixel* source, __m128i indices) {
 
 }  // namespace
 
-void add_buffers_saturate(const Pixel* a, const Pixel* b, Pixel* destination) {
+[[gnu::aligned(64)]] void add_buffers_saturate(const Pixel* a, const Pixel* b, Pixel* destination) {
   for (int i = 0; i < screen_pixels; i += pixels_per_vector) {
     store(destination + i, _mm_adds_epu8(load(a + i), load(b + i)));
   }
 }
 
-void add_buffer_saturate(const Pixel* source, Pixel* destination) {
+[[gnu::aligned(64)]] void add_buffer_saturate(const Pixel* source, Pixel* destination) {
   add_buffers_saturate(destination, source, destination);
 }
 
-void subtract_buffer_saturate(const Pixel* source, Pixel* destination) {
+[[gnu::aligned(64)]] void subtract_buffer_saturate(const Pixel* source, Pixel* destination) {
   for (int i = 0; i < screen_pixels; i += pixels_per_vector) {
     store(destination + i, _mm_subs_epu8(load(destination + i), load(source + i)));
   }
 }
 
-void fade_buffer(std::uint32_t amount, Pixel* destination) {
+[[gnu::aligned(64)]] void fade_buffer(std::uint32_t amount, Pixel* destination) {
   const __m128i amount_vector = broadcast(amount);
   for (int i = 0; i < screen_pixels; i += pixels_per_vector) {
     store(destination + i, _mm_subs_epu8(load(destination + i), amount_vector));
@@ -234,7 +240,7 @@ void fade_buffer(std::uint32_t amount, Pixel* destination) {
 // Walks the four rows of each group side by side, which spreads the
 // stores to the black row among the others and measures faster than
 // clearing that row in one go.
-void apply_tv_mask(const Pixel* mask, Pixel* destination) {
+[[gnu::aligned(64)]] void apply_tv_mask(const Pixel* mask, Pixel* destination) {
   const __m128i red = broadcast(pixel_red_mask), green = broadcast(pixel_green_mask), blue = broadcast(pixel_blue_mask);
   constexpr int row_2 = screen_width, row_3 = 2 * screen_width, row_4 = 3 * screen_width;
   for (int group = 0; group < screen_pixels; group += 4 * screen_width) {
@@ -247,26 +253,28 @@ void apply_tv_mask(const Pixel* mask, Pixel* destination) {
   }
 }
 
-void gather_pixels(const std::int32_t* index, const Pixel* source, Pixel* destination) {
-  for (int i = 0; i < screen_pixels; i += pixels_per_vector) {
+[[gnu::aligned(64)]] void gather_pixels(const std::int32_t* index, const Pixel* source, Pixel* destination) {
+  for (int i = 0; i < screen_pixels; i += 2 * pixels_per_vector) {
     store(destination + i, gather_four(source, in_range_or_zero(load_indices(index + i))));
+    store(destination + i + 4, gather_four(source, in_range_or_zero(load_indices(index + i + 4))));
   }
 }
 
-void gather_pixels_unchecked(const std::int32_t* index, const Pixel* source, Pixel* destination) {
-  for (int i = 0; i < screen_pixels; i += pixels_per_vector) {
+[[gnu::aligned(64)]] void gather_pixels_unchecked(const std::int32_t* index, const Pixel* source, Pixel* destination) {
+  for (int i = 0; i < screen_pixels; i += 2 * pixels_per_vector) {
     store(destination + i, gather_four(source, load_indices(index + i)));
+    store(destination + i + 4, gather_four(source, load_indices(index + i + 4)));
   }
 }
 
-void blur8_buffer(const Pixel* source, Pixel* destination) {
+[[gnu::aligned(64)]] void blur8_buffer(const Pixel* source, Pixel* destination) {
   blur8_interior(source, OneDestination{destination});
 }
 
-void blur8_buffer_dual(const Pixel* source, Pixel* destination_1, Pixel* destination_2) {
+[[gnu::aligned(64)]] void blur8_buffer_dual(const Pixel* source, Pixel* destination_1, Pixel* destination_2) {
   blur8_interior(source, TwoDestinations{destination_1, destination_2});
 }
 
-void blur4_channels(const Pixel* source, Pixel* destination) {
+[[gnu::aligned(64)]] void blur4_channels(const Pixel* source, Pixel* destination) {
   for (int y = 1; y < screen_height - 1; ++y) blur4_row(source, y, OneDestination{destination});
 }
