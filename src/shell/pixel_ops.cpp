@@ -15,7 +15,7 @@
 
 #include <emmintrin.h>
 
-#include <cstddef>
+#include <cstdint>
 
 #include "shell/screen_buffer.h"
 
