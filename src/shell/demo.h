@@ -1,4 +1,4 @@
-// The demo's entry sequence, called by main.
+// The demo as main runs it: a real display, data/ beside the program.
 #pragma once
 
 // Plays the whole demo; returns 0 on every path.

@@ -9,3 +9,8 @@ struct SDL_Window;
 // window or without a working display, writes "Error: <text>" to standard
 // error instead. Returns when the user has dismissed the box.
 void show_error_box(SDL_Window* owner, const char* text);
+
+// For an error that ends the program: writes "Error: <text>" to standard
+// error, and where a real display is up also shows it in a box with no owner
+// (the window may be gone by then). Returns when the box is dismissed.
+void report_fatal_error(const char* text);

@@ -1,0 +1,100 @@
+// The real program, build/quorvane: without a display, under Xvfb, and
+// asked to stop by a signal.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "shell/program_directory.h"
+#include "support/child_process.h"
+#include "support/xvfb.h"
+
+namespace {
+
+constexpr double run_timeout_seconds = 60;
+
+// Runs from another directory than the build's: the program finds data/ itself.
+ChildOptions demo_options() {
+  ChildOptions options;
+  options.environment["SDL_AUDIODRIVER"] = "dummy";
+  options.environment["SDL_VIDEODRIVER"] = std::nullopt;
+  options.environment["WAYLAND_DISPLAY"] = std::nullopt;
+  options.working_directory = "/";
+  return options;
+}
+
+TEST(Program, WithoutADisplaySaysSoAndPointsToTheHeadlessRenderer) {
+  ChildOptions options = demo_options();
+  options.environment["DISPLAY"] = std::nullopt;
+  const ChildResult result = run_child(binary_path("quorvane"), options, run_timeout_seconds);
+  ASSERT_TRUE(result.exited) << result.describe();
+  EXPECT_EQ(result.status, 0) << result.describe();
+  EXPECT_NE(result.err.find("No display"), std::string::npos) << result.describe();
+  EXPECT_NE(result.err.find("quorvane-render"), std::string::npos) << result.describe();
+}
+
+TEST(Program, OnSdlsDummyDriverNamedByTheUserPlaysWithoutVsync) {
+  ChildOptions options = demo_options();
+  options.environment["DISPLAY"] = std::nullopt;
+  options.environment["SDL_VIDEODRIVER"] = "dummy";
+  ChildProcess child(binary_path("quorvane"), options);
+  // With real scenes the demo plays for minutes: a quit request ends it.
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  if (child.running()) kill(child.pid(), SIGTERM);
+  const ChildResult result = child.wait(run_timeout_seconds);
+  ASSERT_TRUE(result.exited) << result.describe();
+  EXPECT_EQ(result.status, 0) << result.describe();
+  EXPECT_EQ(result.err.find("Error"), std::string::npos) << result.describe();
+}
+
+// Whether the process has its own handler for `signal` (SigCgt in /proc).
+bool catches_signal(pid_t pid, int signal) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("SigCgt:", 0) != 0) continue;
+    const unsigned long long mask = std::stoull(line.substr(7), nullptr, 16);
+    return (mask >> (signal - 1) & 1) != 0;
+  }
+  return false;
+}
+
+TEST(Program, UnderXvfbATerminationRequestEndsItWithStatus0) {
+  XvfbServer server;
+  if (!server.ok()) GTEST_SKIP() << "no X server for the demo: " << server.reason();
+  for (int signal : {SIGTERM, SIGINT}) {
+    ChildOptions options = demo_options();
+    options.environment["DISPLAY"] = server.display();
+    ChildProcess child(binary_path("quorvane"), options);
+    // Signal once the program catches it itself; before that the default action would kill it.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (child.running() && !catches_signal(child.pid(), signal) && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    ASSERT_TRUE(child.running()) << "signal " << signal << ": the demo ended before it could be asked to; "
+                                 << child.wait(1).describe();
+    kill(child.pid(), signal);
+    const ChildResult result = child.wait(run_timeout_seconds);
+    ASSERT_TRUE(result.exited) << "signal " << signal << ": " << result.describe();
+    EXPECT_EQ(result.status, 0) << "signal " << signal << ": " << result.describe();
+  }
+}
+
+TEST(ProgramDirectory, IsWhereTheExecutableLivesWhateverTheWorkingDirectory) {
+  namespace fs = std::filesystem;
+  const fs::path before = fs::current_path();
+  fs::current_path("/");
+  EXPECT_EQ(fs::canonical(program_directory()), fs::canonical(QUORVANE_BINARY_DIR));
+  EXPECT_TRUE(enter_program_directory());
+  EXPECT_EQ(fs::canonical(fs::current_path()), fs::canonical(QUORVANE_BINARY_DIR));
+  EXPECT_TRUE(fs::is_directory("data")) << "the build places data/ beside the programs";
+  fs::current_path(before);
+}
+
+}  // namespace

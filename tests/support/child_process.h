@@ -1,0 +1,54 @@
+// Running the project's programs from tests: a child process with its own
+// environment and working directory, its output captured, and a deadline.
+#pragma once
+
+#include <sys/types.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ChildOptions {
+  std::vector<std::string> arguments;  // argv[1..]
+  // Environment changes on top of the test's own: a value sets the variable,
+  // std::nullopt removes it.
+  std::map<std::string, std::optional<std::string>> environment;
+  std::string working_directory;  // empty: the test's own
+};
+
+struct ChildResult {
+  bool exited = false;  // ended by exit, not by a signal or the deadline
+  int status = -1;      // exit status when `exited`
+  int signal = 0;       // the signal that ended it, if any
+  bool timed_out = false;
+  std::string out;
+  std::string err;
+  // For messages: how the child ended and what it wrote to standard error.
+  std::string describe() const;
+};
+
+class ChildProcess {
+ public:
+  ChildProcess(const std::string& program, const ChildOptions& options);
+  ~ChildProcess();
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  pid_t pid() const { return pid_; }
+  // True while the child has not ended (a finished child is not reaped).
+  bool running() const;
+  // Waits for the end, killing the child after `timeout_seconds`.
+  ChildResult wait(double timeout_seconds);
+
+ private:
+  pid_t pid_ = -1;
+  std::string out_path_, err_path_;
+  bool reaped_ = false;
+};
+
+// Runs `program` to its end (or the deadline) and returns what happened.
+ChildResult run_child(const std::string& program, const ChildOptions& options, double timeout_seconds);
+
+// The build's directory, where the programs and data/ live.
+std::string binary_path(const std::string& name);

@@ -1,0 +1,179 @@
+// quorvane-render from the outside: its options, usage errors, the frames it
+// writes and the statistics it reports.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/child_process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double timeout_seconds = 120;
+
+// Enough keys waiting from the start to end every frame loop at its first
+// test: the run takes moments whatever the scenes' data asks for.
+std::string keys_ending_every_loop() {
+  std::string keys = "1";
+  for (int i = 0; i < 63; ++i) keys += ",1";
+  return keys;
+}
+
+ChildResult render(std::vector<std::string> arguments, const std::string& working_directory = "") {
+  ChildOptions options;
+  options.arguments = std::move(arguments);
+  options.working_directory = working_directory;
+  options.environment["DISPLAY"] = std::nullopt;  // never needs one
+  return run_child(binary_path("quorvane-render"), options, timeout_seconds);
+}
+
+// A fresh empty directory under the build, removed when the test ends.
+class ScratchDirectory {
+ public:
+  explicit ScratchDirectory(const std::string& name)
+      : path_(fs::path(QUORVANE_BINARY_DIR) / "test-scratch" / name) {
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  ~ScratchDirectory() { fs::remove_all(path_); }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+std::set<std::string> files_in(const fs::path& directory) {
+  std::set<std::string> names;
+  if (!fs::is_directory(directory)) return names;
+  for (const auto& entry : fs::directory_iterator(directory)) names.insert(entry.path().filename().string());
+  return names;
+}
+
+std::string read_text(const fs::path& path) {
+  std::ifstream file(path);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+TEST(RenderTool, UsageErrorsExitWithStatus2AndSayWhatIsWrong) {
+  struct Case {
+    std::vector<std::string> arguments;
+    const char* message_part;
+  };
+  const Case cases[] = {
+      {{"--fps", "0"}, "not a frame rate"},
+      {{"--fps", "sixty"}, "not a frame rate"},
+      {{"--fps", "60/0"}, "not a frame rate"},
+      {{"--every", "2"}, "--frames"},
+      {{"--at", "1,2"}, "--frames"},
+      {{"--frames", "x", "--every", "0"}, "--every"},
+      {{"--frames", "x", "--every", "2", "--at", "3"}, "--at"},
+      {{"--keys", "1,two"}, "--keys"},
+      {{"--keys", "-1"}, "--keys"},
+      {{"--stats-json"}, "--stats-json"},
+      {{"--colour"}, "--colour"},
+      {{"extra"}, "extra"},
+  };
+  for (const Case& c : cases) {
+    std::string shown;
+    for (const std::string& argument : c.arguments) shown += argument + " ";
+    const ChildResult result = render(c.arguments);
+    ASSERT_TRUE(result.exited) << shown << result.describe();
+    EXPECT_EQ(result.status, 2) << shown << result.describe();
+    EXPECT_NE(result.err.find(c.message_part), std::string::npos) << shown << result.describe();
+  }
+}
+
+TEST(RenderTool, HelpExplainsEveryOption) {
+  const ChildResult result = render({"--help"});
+  ASSERT_TRUE(result.exited) << result.describe();
+  EXPECT_EQ(result.status, 0);
+  for (const char* option : {"--fps", "--frames", "--every", "--at", "--keys", "--stats", "--stats-json"}) {
+    EXPECT_NE(result.out.find(option), std::string::npos) << option << " missing from:\n" << result.out;
+  }
+}
+
+TEST(RenderTool, WritesTheChosenFramesAsPngNamedByTheirNumber) {
+  struct Case {
+    std::vector<std::string> choice;
+    std::set<std::string> expected;
+  };
+  const Case cases[] = {
+      {{}, {"000000.png", "000001.png", "000002.png"}},
+      {{"--every", "2"}, {"000000.png", "000002.png"}},
+      {{"--at", "2,1,99"}, {"000001.png", "000002.png"}},
+  };
+  for (const Case& c : cases) {
+    ScratchDirectory scratch("frames");
+    // A relative directory, from where the user stands.
+    std::vector<std::string> arguments = {"--frames", "out/frames", "--keys", keys_ending_every_loop()};
+    arguments.insert(arguments.end(), c.choice.begin(), c.choice.end());
+    const ChildResult result = render(arguments, scratch.path().string());
+    ASSERT_TRUE(result.exited) << result.describe();
+    ASSERT_EQ(result.status, 0) << result.describe();
+    EXPECT_EQ(files_in(scratch.path() / "out/frames"), c.expected) << (c.choice.empty() ? "all" : c.choice[0]);
+    const fs::path first = scratch.path() / "out/frames" / *c.expected.begin();
+    std::ifstream png(first, std::ios::binary);
+    char signature[8] = {};
+    png.read(signature, 8);
+    EXPECT_EQ(std::string(signature + 1, 3), "PNG") << first;
+  }
+}
+
+TEST(RenderTool, AFrameThatCannotBeWrittenEndsTheRunWithAnError) {
+  ScratchDirectory scratch("unwritable");
+  fs::create_directories(scratch.path() / "frames" / "000000.png");  // a directory where the file should go
+  const ChildResult result =
+      render({"--frames", (scratch.path() / "frames").string(), "--keys", keys_ending_every_loop()});
+  ASSERT_TRUE(result.exited) << result.describe();
+  EXPECT_EQ(result.status, 1) << result.describe();
+  EXPECT_NE(result.err.find("Cannot write frame 0"), std::string::npos) << result.describe();
+}
+
+TEST(RenderTool, StatsReportEverySceneInOrderAsATableAndAsJson) {
+  ScratchDirectory scratch("stats");
+  const fs::path json_path = scratch.path() / "stats.json";
+  const ChildResult result = render(
+      {"--fps", "60000/1001", "--stats", "--stats-json", json_path.string(), "--keys", keys_ending_every_loop()});
+  ASSERT_TRUE(result.exited) << result.describe();
+  ASSERT_EQ(result.status, 0) << result.describe();
+
+  const char* const scenes[] = {"raycast", "lattice", "starwarp", "particles", "blobby", "greets"};
+  // The table: a heading, one line per scene in order, then the totals.
+  std::size_t position = result.out.find("scene");
+  ASSERT_NE(position, std::string::npos) << result.out;
+  for (const char* scene : scenes) {
+    const std::size_t found = result.out.find(std::string("\n") + scene + " ", position);
+    ASSERT_NE(found, std::string::npos) << scene << " missing or out of order in:\n" << result.out;
+    position = found + 1;
+  }
+  EXPECT_NE(result.out.find("\ntotal ", position), std::string::npos) << result.out;
+
+  // Every loop ended at its first test: frames 0, 1 and 2 are the loading and between-scene pictures.
+  const std::string json = read_text(json_path);
+  const std::regex scene_entry(
+      R"re(\{"name": "(\w+)", "first_frame": (\d+), "frames": (\d+), "mean_ms": [0-9.]+, "p50_ms": [0-9.]+, )re"
+      R"re("p99_ms": [0-9.]+, "max_ms": [0-9.]+\})re");
+  std::vector<std::string> names;
+  std::vector<std::string> first_frames;
+  for (auto it = std::sregex_iterator(json.begin(), json.end(), scene_entry); it != std::sregex_iterator(); ++it) {
+    names.push_back((*it)[1]);
+    first_frames.push_back((*it)[2]);
+    EXPECT_EQ((*it)[3], "0") << (*it)[1] << " showed frames despite the keys";
+  }
+  EXPECT_EQ(names, std::vector<std::string>(std::begin(scenes), std::end(scenes))) << json;
+  // Without frames, a scene's first frame is the number the next presented frame gets.
+  EXPECT_EQ(first_frames, (std::vector<std::string>{"1", "1", "1", "1", "2", "3"})) << json;
+  EXPECT_EQ(json.rfind("{\"fps\": 59.94005994005994, \"scenes\": [", 0), 0u) << json;
+  EXPECT_NE(json.find("], \"total_frames\": 3}"), std::string::npos) << json;
+}
+
+}  // namespace
