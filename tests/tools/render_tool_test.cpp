@@ -89,17 +89,14 @@ TEST(RenderTool, UsageErrorsExitWithStatus2AndSayWhatIsWrong) {
   };
   const Case cases[] = {
       {{"--fps", "0"}, "not a frame rate"},
-      {{"--fps", "sixty"}, "not a frame rate"},
       {{"--fps", "60/0"}, "not a frame rate"},
       {{"--every", "2"}, "--frames"},
       {{"--at", "1,2"}, "--frames"},
       {{"--frames", "x", "--every", "0"}, "--every"},
       {{"--frames", "x", "--every", "2", "--at", "3"}, "--at"},
       {{"--keys", "1,two"}, "--keys"},
-      {{"--keys", "-1"}, "--keys"},
       {{"--stats-json"}, "--stats-json"},
       {{"--colour"}, "--colour"},
-      {{"extra"}, "extra"},
   };
   for (const Case& c : cases) {
     std::string shown;
