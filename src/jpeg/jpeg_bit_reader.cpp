@@ -15,6 +15,7 @@ void JpegBitReader::refill() {
         }
       }
     }
+    if (at_marker_) fill_count_ += 8;
     bits_ |= static_cast<std::uint64_t>(byte) << (56 - count_);
     count_ += 8;
   }
