@@ -10,8 +10,8 @@
 namespace {
 
 // Pictures larger than this are read up to their headers only: decoding
-// 67 million pixels of fill would slow the search without reaching new code.
-constexpr long max_decoded_pixels = 4L << 20;
+// millions of pixels of fill would slow the search without reaching new code.
+constexpr long max_decoded_pixels = 1L << 19;
 
 // A broken promise of the decoder's interface: report it as a crash.
 void require(bool condition) {

@@ -22,7 +22,7 @@ void JpegBitReader::refill() {
 }
 
 int JpegBitReader::decode_long_code(const JpegHuffmanTable& table) {
-  // refill() has left at least 57 bits, enough for any code of up to 16.
+  // The caller has buffered at least 16 bits, enough for any code.
   const std::int32_t bits16 = static_cast<std::int32_t>(bits_ >> 48);
   for (int length = JpegHuffmanTable::lookup_bits + 1; length <= 16; ++length) {
     const std::int32_t code = bits16 >> (16 - length);
