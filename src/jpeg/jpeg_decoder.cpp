@@ -125,7 +125,9 @@ void JpegDecoder::prepare_frame() {
         memory_.allocate<std::uint8_t>(static_cast<std::size_t>(component.sample_stride) * 8 * component.v_sampling);
   }
   if (header.component_count == 3) {
-    line_buffer_ = memory_.allocate<std::uint8_t>(static_cast<std::size_t>(header.width) * 4);
+    // Two lines: with vertical chroma sampling 2 both lines of a chroma line
+    // are converted together.
+    line_buffer_ = memory_.allocate<std::uint8_t>(static_cast<std::size_t>(header.width) * 4 * 2);
   }
 }
 

@@ -50,7 +50,10 @@ void JpegScanDecoder::start(JpegFrame& frame, const JpegTables& tables, const Jp
       throw JpegFailure{jpeg_error_quant_undefined};
     }
     if (!component.coded) {
-      for (int k = 0; k < 64; ++k) component.quant[k] = tables.quant[component.quant_table][k];
+      for (int k = 0; k < 64; ++k) {
+        component.quant[k] = tables.quant[component.quant_table][k];
+        component.quant_natural[jpeg_zigzag_to_natural[k]] = component.quant[k];
+      }
       component.coded = true;
     }
     component.dc_predictor = 0;
