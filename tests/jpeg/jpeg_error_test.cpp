@@ -338,6 +338,34 @@ std::vector<ErrorCase> error_cases() {
       jpeg_error_corrupt_data, Stage::decode);
   add("bits that are no code", tiny_grey_jpeg({1}, {0}, {1}, {0}, "1"), jpeg_error_corrupt_data, Stage::decode);
 
+  // Progressive entropy-coded data, decoded in begin. Each failing code is
+  // followed by more data, so that it cannot pass for data cut short.
+  {
+    const std::string more = "000000000000000000000000000000000000";
+    const TinyScan dc_first{0, 0, 0x00, "0" + more};
+    add("progressive DC magnitude category 16",
+        tiny_progressive_grey_jpeg({1}, {16}, {1}, {0}, {{0, 0, 0x00, "0" "0000000000000000" + more}}),
+        jpeg_error_corrupt_data, Stage::begin);
+    add("AC first scan: run past the band's end",
+        tiny_progressive_grey_jpeg({1}, {0}, {1}, {0x61}, {dc_first, {1, 5, 0x00, "0" "1" + more}}),
+        jpeg_error_corrupt_data, Stage::begin);
+    add("AC first scan: sixteen zeros past the band's end",
+        tiny_progressive_grey_jpeg({1}, {0}, {1}, {0xF0}, {dc_first, {1, 10, 0x00, "0" + more}}),
+        jpeg_error_corrupt_data, Stage::begin);
+    // AC code '0' ends the band, '1' is the symbol under test.
+    add("AC refinement: magnitude category 2",
+        tiny_progressive_grey_jpeg({1}, {0}, {2}, {0x00, 0x12},
+                                   {dc_first, {1, 63, 0x01, "0" + more}, {1, 63, 0x10, "1" "1" "1" + more}}),
+        jpeg_error_corrupt_data, Stage::begin);
+    add("AC refinement: new coefficient past the band's end",
+        tiny_progressive_grey_jpeg({1}, {0}, {2}, {0x00, 0xF1},
+                                   {dc_first, {1, 5, 0x01, "0" + more}, {1, 5, 0x10, "1" "1" + more}}),
+        jpeg_error_corrupt_data, Stage::begin);
+    add("AC scan with AC table 1 undefined",
+        tiny_progressive_grey_jpeg({1}, {0}, {1}, {0x00}, {dc_first, {1, 63, 0x00, "0" + more, 0x01}}),
+        jpeg_error_huffman_undefined, Stage::begin);
+  }
+
   // Restarts.
   {
     EncodeOptions restarts;
