@@ -14,5 +14,7 @@ mkdir -p build-fuzz/seeds build-fuzz/corpus build-fuzz/findings
 ./build-fuzz/quorvane_jpeg_fuzz_seeds build-fuzz/seeds
 shopt -s nullglob
 cp data/*.jpg tests/jpeg/regressions/*.jpg build-fuzz/seeds/
-ASAN_OPTIONS=detect_leaks=1 ./build-fuzz/quorvane_jpeg_fuzzer -timeout=10 -rss_limit_mb=2048 \
+# Inputs up to 4 KB: every generated seed fits whole; data/*.jpg give their
+# headers and first scans, which keeps runs on 640x480 pictures short.
+ASAN_OPTIONS=detect_leaks=1 ./build-fuzz/quorvane_jpeg_fuzzer -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
   -artifact_prefix=build-fuzz/findings/ -print_final_stats=1 "$@" build-fuzz/corpus build-fuzz/seeds
