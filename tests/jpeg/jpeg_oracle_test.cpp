@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -222,4 +225,25 @@ TEST(JpegOracle, ProgressiveFilesDecodeLikeTheirSequentialTwins) {
     const Comparison comparison = compare(from_sequential.picture, from_progressive.picture);
     EXPECT_EQ(comparison.mismatches, 0) << c.name << ": " << comparison.first;
   }
+}
+
+// Every picture the demo ships, progressive ones (one with restarts) included.
+TEST(JpegOracle, TheDemosPicturesDecodeExactly) {
+  int progressive_files = 0;
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(QUORVANE_SOURCE_DIR) / "data")) {
+    if (entry.path().extension() != ".jpg") continue;
+    const std::string name = entry.path().filename().string();
+    std::ifstream file(entry.path(), std::ios::binary);
+    const Bytes jpeg{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    ++files;
+    if (!find_bytes(jpeg, {0xFF, 0xC2}).empty()) ++progressive_files;
+    const OurDecoding ours = decode_with_ours(jpeg);
+    ASSERT_EQ(ours.error, 0) << name;
+    const DecodedPicture expected = oracle_decode(jpeg);
+    const Comparison comparison = compare(expected, ours.picture);
+    EXPECT_EQ(comparison.mismatches, 0) << name << ": " << comparison.first;
+  }
+  EXPECT_GE(files, 20);
+  EXPECT_GE(progressive_files, 3);
 }
