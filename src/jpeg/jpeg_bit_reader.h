@@ -80,9 +80,6 @@ class JpegBitReader {
     return value < (1 << (size - 1)) ? value - (1 << size) + 1 : value;
   }
 
-  // The most bits ensure() can promise.
-  static constexpr int max_ensured = 57;
-
  private:
   void consume(int size) {
     bits_ <<= size;

@@ -2,10 +2,10 @@
 //
 // Overflow: any 16-bit input keeps every row-pass term inside 32 bits (the
 // largest is about 2.0e9). Row-pass results stay below 2^15 in magnitude for
-// every picture an encoder makes, and then the column pass fits in 32 bits
-// too (its largest term is 61214 times its largest input); blocks of corrupt
-// or extreme data, whose row-pass results reach about 2^20, take a column
-// pass in 64 bits.
+// ordinary pictures (8-bit samples make coefficients of about 2^11 at most),
+// and then the column pass fits in 32 bits too (its largest term is 61214
+// times its largest input); blocks of corrupt or extreme data, whose row-pass
+// results reach about 2^20, take a column pass in 64 bits.
 #include "jpeg/jpeg_idct.h"
 
 #include <cstring>
