@@ -146,9 +146,9 @@ bool SdlBackend::key() {
   return keys_.waiting();
 }
 
-void SdlBackend::read() {
+bool SdlBackend::read() {
   poll_events();
-  keys_.consume();
+  return keys_.consume();
 }
 
 void SdlBackend::load_picture(const Pixel* pixels) {
