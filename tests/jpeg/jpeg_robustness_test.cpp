@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <set>
 
@@ -151,4 +154,24 @@ TEST(JpegRobustness, LargestFramesWithoutDataFailQuickly) {
     EXPECT_EQ(got.picture.width, 8192) << c.name;
     EXPECT_EQ(got.error, jpeg_error_corrupt_data) << c.name;
   }
+}
+
+// Inputs found by fuzzing, kept so that every run of the suite decodes them
+// (and the fuzzer starts from them). The name says the outcome:
+// NAME.picture.jpg delivers a whole picture, NAME.error-228.jpg ends in -228.
+TEST(JpegRobustness, KeptFuzzerInputsEndAsTheirNamesSay) {
+  const std::filesystem::path folder = std::filesystem::path(QUORVANE_SOURCE_DIR) / "tests/jpeg/regressions";
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    const std::string outcome = entry.path().stem().extension().string();  // ".picture" or ".error-NNN"
+    std::ifstream file(entry.path(), std::ios::binary);
+    const Bytes jpeg{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    ++files;
+    const OurDecoding got = decode_with_ours(jpeg);
+    EXPECT_TRUE(ended_properly(got)) << name;
+    const int expected = outcome == ".picture" ? 0 : -std::stoi(outcome.substr(outcome.find('-') + 1));
+    EXPECT_EQ(got.error, expected) << name << ": expected error " << expected << ", got " << got.error;
+  }
+  EXPECT_GT(files, 0) << "no inputs in " << folder;
 }
