@@ -86,7 +86,7 @@ void draw_frame(const RaycastFade& fade, double angle, Pixel* surface) {
   const SharedPictures& shared = *scene.shared;
   Pixel* work = shared.work_a->pixels();
   const Pixel* mask = shared.work_c->pixels();
-  fade_buffer(pixel_grey(static_cast<unsigned>(fade.grey)), work);
+  if (fade.grey > 0) fade_buffer(pixel_grey(static_cast<unsigned>(fade.grey)), work);  // grey 0 changes nothing
 
   const std::array<LightPosition, 3> lights = light_positions(angle);
   const int decay = static_cast<int>(fade.decay);
