@@ -41,7 +41,9 @@ void blobby_ray_casting(benchmark::State& state) {
     most_steps = std::max(most_steps, steps(caster->field.tally) - steps(before));
   }
   const MarchTally& t = caster->field.tally;
-  auto per_frame = [](std::int64_t n) { return benchmark::Counter(static_cast<double>(n), benchmark::Counter::kAvgIterations); };
+  auto per_frame = [](std::int64_t n) {
+    return benchmark::Counter(static_cast<double>(n), benchmark::Counter::kAvgIterations);
+  };
   state.counters["grid_marches"] = per_frame(t.grid_marches);
   state.counters["grid_steps"] = per_frame(t.grid_steps);
   state.counters["pixel_marches"] = per_frame(t.pixel_marches);

@@ -13,9 +13,9 @@ namespace {
 
 struct BlobbyScene {
   SharedPictures pictures;
-  MetaballCaster caster;  // blobs, lights, falloff table, grid; its march counters run on for the whole run
-  Camera camera;          // only its start position is used: the eye
-  double duration = 0.0;  // scene-time units
+  MetaballCaster caster;     // blobs, lights, falloff table, grid; its march counters run on for the whole run
+  Camera camera;             // only its start position is used: the eye
+  double duration = 0.0;     // scene-time units
   double spare_value = 0.0;  // read from the parameter file, unused
   double theta = 0.0;        // motion phase, radians
 };
@@ -32,13 +32,12 @@ constexpr double flash_moments[2] = {30.0, 100.0};
 void blobby_frame_pictures(double scene_time, bool (&flash_pending)[2], Pixel* surface) {
   const SharedPictures& pictures = blobby.pictures;
   for (int k = 0; k < 2; ++k) {
-    word_flash_show(pictures.words_pictures[first_word + k]->pixels(), scene_time,
-                    pictures.word_flash_times.blobby[k], pictures.word_flash_bias, pictures.work_c->pixels(),
-                    surface);
+    word_flash_show(pictures.words_pictures[first_word + k]->pixels(), scene_time, pictures.word_flash_times.blobby[k],
+                    pictures.word_flash_bias, pictures.work_c->pixels(), surface);
   }
   for (int k = 0; k < 2; ++k) {
-    frame_flash_show(flash_pending[k], scene_time, flash_moments[k], pictures.sublim_pictures[first_flash + k]->pixels(),
-                     surface);
+    frame_flash_show(flash_pending[k], scene_time, flash_moments[k],
+                     pictures.sublim_pictures[first_flash + k]->pixels(), surface);
   }
 }
 

@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr int grid_focal_depth = 256;  // the targets' distance in front of the eye
-constexpr int unit = 2;                // grid-pixels per shaded unit, each way
+constexpr int grid_focal_depth = 256;                        // the targets' distance in front of the eye
+constexpr int unit = 2;                                      // grid-pixels per shaded unit, each way
 constexpr int units_per_block = metaball_block_size / unit;  // 8
 constexpr int wire_spacing = 2 * metaball_block_size;        // 32 screen pixels between wire points
 constexpr int wire_raise = 60;
@@ -36,7 +36,7 @@ constexpr BlockVisit block_visits[] = {
     {{0, 0}, {{1, 0}, {0, 1}, {1, 1}}},
 };
 
-constexpr int grid_pixel_width = screen_width;                                      // 640
+constexpr int grid_pixel_width = screen_width;                               // 640
 constexpr int grid_pixel_height = metaball_grid_rows * metaball_block_size;  // 240
 
 // Whether the block at (x0, y0) lies wholly within the grid-pixels, and so
@@ -153,8 +153,8 @@ void fill_block_blended(MetaballField& field, int x0, int y0, const Vector3& eye
   blend_block_normals(corners, field.lights, x0, y0, destination);
 }
 
-void blend_block_normals(const std::array<Vector3, 4>& corners, const std::array<Vector3, 3>& lights, int x0,
-                         int y0, Pixel* destination) {
+void blend_block_normals(const std::array<Vector3, 4>& corners, const std::array<Vector3, 3>& lights, int x0, int y0,
+                         Pixel* destination) {
   if (!block_inside_grid(x0, y0)) return;
   const double steps = metaball_block_size;  // per grid-pixel
   Vector3 left = corners[0];

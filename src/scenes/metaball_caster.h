@@ -25,8 +25,8 @@ constexpr int metaball_grid_rows = 15;
 constexpr int metaball_grid_columns = 40;
 constexpr int metaball_block_rows = metaball_grid_rows - 1;        // 14
 constexpr int metaball_block_columns = metaball_grid_columns - 1;  // 39
-constexpr int metaball_block_size = 16;                             // grid-pixels
-constexpr int metaball_band_top = 120;                              // screen row of grid-pixel row 0
+constexpr int metaball_block_size = 16;                            // grid-pixels
+constexpr int metaball_band_top = 120;                             // screen row of grid-pixel row 0
 
 struct MetaballCaster {
   MetaballField field;
@@ -61,5 +61,5 @@ void fill_block_blended(MetaballField& field, int x0, int y0, const Vector3& eye
 // The blend itself: corner normals top-left, top-right, bottom-left,
 // bottom-right, bilinearly blended at the top-left pixel of each 2 x 2 unit
 // and shaded without renormalising.
-void blend_block_normals(const std::array<Vector3, 4>& corners, const std::array<Vector3, 3>& lights, int x0,
-                         int y0, Pixel* destination);
+void blend_block_normals(const std::array<Vector3, 4>& corners, const std::array<Vector3, 3>& lights, int x0, int y0,
+                         Pixel* destination);

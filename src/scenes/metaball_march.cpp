@@ -62,9 +62,8 @@ struct SurfaceMarch {
 // The march march_pixel and march_normal share. The start counter is lowered
 // by `back_off` and the march starts that far along the ray; it ends at the
 // distance reached. Only blob 1's and blob 3's depths end it.
-SurfaceMarch march_surface(MetaballField& field, const Vector3& eye, const Vector3& target,
-                           std::int32_t& start_counter, int back_off, std::int64_t& marches,
-                           std::int64_t& steps_taken) {
+SurfaceMarch march_surface(MetaballField& field, const Vector3& eye, const Vector3& target, std::int32_t& start_counter,
+                           int back_off, std::int64_t& marches, std::int64_t& steps_taken) {
   // Held within reach of the eye so the counter cannot run away.
   const auto start = static_cast<std::int32_t>(std::clamp<std::int64_t>(
       static_cast<std::int64_t>(start_counter) - back_off, -march_step_limit, march_step_limit));
@@ -133,8 +132,7 @@ Vector3 march_grid_ray(MetaballField& field, const Vector3& eye, const Vector3& 
   const Vector3 entry_2 = sphere_entry(eye, target, field.blobs[1]);
   Vector3 p = entry_1.z < entry_2.z ? entry_1 : entry_2;
   const Vector3 u = direction(eye, target);
-  const double last_depth =
-      std::max({field.blobs[0].centre.z, field.blobs[1].centre.z, field.blobs[2].centre.z});
+  const double last_depth = std::max({field.blobs[0].centre.z, field.blobs[1].centre.z, field.blobs[2].centre.z});
   double sum = 0.0;
   int steps = 0;
   while (sum < metaball_surface_level && p.z > last_depth && steps < march_step_limit) {
@@ -154,8 +152,8 @@ Pixel march_pixel(MetaballField& field, const Vector3& eye, const Vector3& targe
 }
 
 Vector3 march_normal(MetaballField& field, const Vector3& eye, const Vector3& target) {
-  return march_surface(field, eye, target, field.normal_march_start, normal_march_back_off,
-                       field.tally.normal_marches, field.tally.normal_steps)
+  return march_surface(field, eye, target, field.normal_march_start, normal_march_back_off, field.tally.normal_marches,
+                       field.tally.normal_steps)
       .normal;
 }
 

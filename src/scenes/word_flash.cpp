@@ -29,8 +29,7 @@ void word_flash_add(const Pixel* word, int level, Pixel* scratch, Pixel* destina
   add_buffer_saturate(scratch, destination);
 }
 
-void word_flash_show(const Pixel* word, double scene_time, int moment, int bias, Pixel* scratch,
-                     Pixel* destination) {
+void word_flash_show(const Pixel* word, double scene_time, int moment, int bias, Pixel* scratch, Pixel* destination) {
   const int level = word_flash_level(scene_time, moment, bias);
   if (level > 0) word_flash_add(word, level, scratch, destination);
 }

@@ -24,8 +24,7 @@ int word_flash_level(double scene_time, int moment, int bias);
 void word_flash_add(const Pixel* word, int level, Pixel* scratch, Pixel* destination);
 
 // word_flash_level, then word_flash_add when the level is above 0.
-void word_flash_show(const Pixel* word, double scene_time, int moment, int bias, Pixel* scratch,
-                     Pixel* destination);
+void word_flash_show(const Pixel* word, double scene_time, int moment, int bias, Pixel* scratch, Pixel* destination);
 
 // While `pending`, and once `scene_time` is past `moment`: copies `picture`
 // over the whole of `destination` and clears `pending`. True when it did.

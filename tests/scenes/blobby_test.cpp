@@ -93,11 +93,10 @@ TEST(BlobbyKeys, NothingIsDrawnWhenTheSceneHasNoLengthOrAKeyWaitsAndTheKeyIsCons
     std::size_t frames;
   };
   const Case cases[] = {
-      {"0.0", {1}, 0},      // no length: no frame, the waiting key still read
-      {"-5.0", {1}, 0},     //
-      {"200.0", {1}, 0},    // a key waiting before the first frame
-      {"200.0", {3}, 2},    // a key arriving after the second frame ends the scene there
-      {"200.0", {3, 3}, 2}, // one key read, the other left waiting
+      {"0.0", {1}, 0},                          // no length: no frame, the waiting key still read
+      {"-5.0", {1}, 0},     {"200.0", {1}, 0},  // a key waiting before the first frame
+      {"200.0", {3}, 2},                        // a key arriving after the second frame ends the scene there
+      {"200.0", {3, 3}, 2},                     // one key read, the other left waiting
   };
   for (const Case& c : cases) {
     BlobbyRig rig(script({60, 1}, c.keys));

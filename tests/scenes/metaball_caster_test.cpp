@@ -107,7 +107,10 @@ TEST(ShadeBlocks, FillsEachBlockBesideAVisitedHitOnceBlendingOnlyWhenAllFourCorn
       {"bottom row only: never visited", {{14, 10}}, 0, 0},
       {"left and right columns only", {{5, 0}, {5, 39}}, 0, 0},
       {"a square on the top row", {{0, 10}, {0, 11}, {1, 10}, {1, 11}}, 5, 1},
-      {"a three by three square", {{4, 9}, {4, 10}, {4, 11}, {5, 9}, {5, 10}, {5, 11}, {6, 9}, {6, 10}, {6, 11}}, 12, 4},
+      {"a three by three square",
+       {{4, 9}, {4, 10}, {4, 11}, {5, 9}, {5, 10}, {5, 11}, {6, 9}, {6, 10}, {6, 11}},
+       12,
+       4},
   };
   for (const Case& c : cases) {
     auto caster = caster_with_hits(c.hits);
@@ -179,8 +182,8 @@ TEST(FillBlock, BlocksOutsideTheGridPixelsAreNotDrawn) {
   for (auto [x0, y0] : outside) {
     fill_block_marched(caster->field, x0, y0, scene_eye, shade.pixels());
     fill_block_blended(caster->field, x0, y0, scene_eye, shade.pixels());
-    blend_block_normals({Vector3{1, 0, 0}, Vector3{1, 0, 0}, Vector3{1, 0, 0}, Vector3{1, 0, 0}},
-                        caster->field.lights, x0, y0, shade.pixels());
+    blend_block_normals({Vector3{1, 0, 0}, Vector3{1, 0, 0}, Vector3{1, 0, 0}, Vector3{1, 0, 0}}, caster->field.lights,
+                        x0, y0, shade.pixels());
   }
   EXPECT_EQ(caster->field.tally.pixel_marches + caster->field.tally.normal_marches, 0);
   EXPECT_EQ(lit_pixels(shade), 0);

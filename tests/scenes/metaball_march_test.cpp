@@ -23,15 +23,15 @@ TEST(FalloffTable, RunsFromOneHundredAtACentreToAFlatTail) {
     double expected;
   };
   const Case cases[] = {
-      {0.0, 100.0},        // at the centre
-      {0.99, 100.0},       // truncated to entry 0
-      {1.0, 1.0},          // 1 / sqrt(1)
-      {4.5, 0.5},          // truncated to 4
-      {64.0, 0.125},       //
+      {0.0, 100.0},   // at the centre
+      {0.99, 100.0},  // truncated to entry 0
+      {1.0, 1.0},     // 1 / sqrt(1)
+      {4.5, 0.5},     // truncated to 4
+      {64.0, 0.125},
       {1023.9, 1.0 / std::sqrt(1023.0)},
-      {1024.0, 0.05},      // the tail is higher than 1 / 32
+      {1024.0, 0.05},  // the tail is higher than 1 / 32
       {5000.0, 0.05},
-      {1e300, 0.05},       // far beyond an int
+      {1e300, 0.05},  // far beyond an int
       {std::numeric_limits<double>::infinity(), 0.05},
       {std::numeric_limits<double>::quiet_NaN(), 0.05},
   };
@@ -52,7 +52,7 @@ TEST(SphereTest, HitsOnlyWhereTheLineCrossesTheSphereAndEntersOnTheNearSide) {
   const Case cases[] = {
       {{0, 0, -100}, true, -68.0},  // through the centre: 32 before it
       {{8, 0, -84}, true, -84.0 + std::sqrt(1024.0 - 64.0)},
-      {{32, 0, -50}, false, 0.0},   // touching: no crossing
+      {{32, 0, -50}, false, 0.0},  // touching: no crossing
       {{31.9, 0, -50}, true, -50.0 + std::sqrt(1024.0 - 31.9 * 31.9)},
       {{0, 40, -50}, false, 0.0},
   };
@@ -214,11 +214,11 @@ TEST(ShadeNormal, SquaresTheDotProductPerLightAndSaturates) {
     unsigned red;  // light 1
   };
   const Case cases[] = {
-      {{0, r, r}, 255},      // unit along light 1: 64 x 8 = 512
-      {{0, 0, 0.25}, 16},    // dot 0.5: 64 x 0.25
-      {{0, 0, 0.3}, 23},     // 23.04 truncated
-      {{1, 0, 0}, 0},        // square to light 1
-      {{0, 0, 0}, 0},        // a missed corner
+      {{0, r, r}, 255},    // unit along light 1: 64 x 8 = 512
+      {{0, 0, 0.25}, 16},  // dot 0.5: 64 x 0.25
+      {{0, 0, 0.3}, 23},   // 23.04 truncated
+      {{1, 0, 0}, 0},      // square to light 1
+      {{0, 0, 0}, 0},      // a missed corner
   };
   for (const Case& c : cases) {
     const Pixel facing = shade_normal(lights, c.n);
