@@ -53,7 +53,8 @@ void build_ripple_grid(RippleGrid& grid) {
       const int dx = centre_x - rest_x;
       const int dy = centre_y - rest_y;
       const int half_distance = static_cast<int>(std::sqrt(static_cast<double>(dx * dx + dy * dy))) / 2;
-      // 0..2: 1 leaves the node at rest, 2 pulls it in, 0 pushes it out.
+      // 0..2; the node moves (2 swing - 1) reaches towards the centre: 0.5
+      // leaves it at rest, 2 pulls it in by three reaches, 0 pushes it out by one.
       const double swing = std::cos(std::abs(front - half_distance) * ring_turns_per_pixel * ring_turn) + 1.0;
       const int x = swung_coordinate(rest_x, dx, 16, swing, centre_x);
       const int y = swung_coordinate(rest_y, dy, 8, swing, centre_y);
