@@ -35,6 +35,12 @@ class JpegByteSource {
     for (long i = 0; i < count; ++i) fetch();
   }
 
+  // The bytes already buffered, to be read in place and then stepped over
+  // with advance(); at most buffered() of them.
+  int buffered() const { return end_ - position_; }
+  const std::uint8_t* buffered_bytes() const { return buffer_ + position_; }
+  void advance(int count) { position_ += count; }
+
  private:
   void refill();
 

@@ -39,18 +39,45 @@ void jpeg_colour_tables_build(JpegColourTables& tables) {
   }
 }
 
-void jpeg_colour_convert_line(const JpegColourTables& tables, const std::uint8_t* luma, const std::uint8_t* cb,
-                              const std::uint8_t* cr, int chroma_step, int width, std::uint8_t* output) {
+namespace {
+
+// Converts `line_count` (1 or 2) lines that share one chroma line.
+template <int line_count>
+void convert_lines(const JpegColourTables& tables, const std::uint8_t* const* luma, const std::uint8_t* cb,
+                   const std::uint8_t* cr, int chroma_step, int width, std::uint8_t* const* output) {
   if (chroma_step == 1) {
-    for (int x = 0; x < width; ++x) store_pixel(tables, luma[x], chroma_terms(tables, cb[x], cr[x]), output + 4 * x);
+    for (int x = 0; x < width; ++x) {
+      const ChromaTerms terms = chroma_terms(tables, cb[x], cr[x]);
+      for (int line = 0; line < line_count; ++line) store_pixel(tables, luma[line][x], terms, output[line] + 4 * x);
+    }
     return;
   }
   // One chroma sample for each pair of pixels; a last odd pixel has its own.
   int x = 0;
   for (; x + 1 < width; x += 2) {
     const ChromaTerms terms = chroma_terms(tables, cb[x >> 1], cr[x >> 1]);
-    store_pixel(tables, luma[x], terms, output + 4 * x);
-    store_pixel(tables, luma[x + 1], terms, output + 4 * x + 4);
+    for (int line = 0; line < line_count; ++line) {
+      store_pixel(tables, luma[line][x], terms, output[line] + 4 * x);
+      store_pixel(tables, luma[line][x + 1], terms, output[line] + 4 * x + 4);
+    }
   }
-  if (x < width) store_pixel(tables, luma[x], chroma_terms(tables, cb[x >> 1], cr[x >> 1]), output + 4 * x);
+  if (x < width) {
+    const ChromaTerms terms = chroma_terms(tables, cb[x >> 1], cr[x >> 1]);
+    for (int line = 0; line < line_count; ++line) store_pixel(tables, luma[line][x], terms, output[line] + 4 * x);
+  }
+}
+
+}  // namespace
+
+void jpeg_colour_convert_line(const JpegColourTables& tables, const std::uint8_t* luma, const std::uint8_t* cb,
+                              const std::uint8_t* cr, int chroma_step, int width, std::uint8_t* output) {
+  convert_lines<1>(tables, &luma, cb, cr, chroma_step, width, &output);
+}
+
+void jpeg_colour_convert_line_pair(const JpegColourTables& tables, const std::uint8_t* luma_top,
+                                   const std::uint8_t* luma_bottom, const std::uint8_t* cb, const std::uint8_t* cr,
+                                   int chroma_step, int width, std::uint8_t* output_top, std::uint8_t* output_bottom) {
+  const std::uint8_t* const luma[2] = {luma_top, luma_bottom};
+  std::uint8_t* const output[2] = {output_top, output_bottom};
+  convert_lines<2>(tables, luma, cb, cr, chroma_step, width, output);
 }

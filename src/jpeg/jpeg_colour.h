@@ -22,3 +22,9 @@ void jpeg_colour_tables_build(JpegColourTables& tables);
 // blue, 0. Chroma sample x / chroma_step (chroma_step 1 or 2) serves pixel x.
 void jpeg_colour_convert_line(const JpegColourTables& tables, const std::uint8_t* luma, const std::uint8_t* cb,
                               const std::uint8_t* cr, int chroma_step, int width, std::uint8_t* output);
+
+// The same for two lines that share their chroma line (vertical chroma
+// sampling 2): each chroma sample's terms are worked out once for both.
+void jpeg_colour_convert_line_pair(const JpegColourTables& tables, const std::uint8_t* luma_top,
+                                   const std::uint8_t* luma_bottom, const std::uint8_t* cb, const std::uint8_t* cr,
+                                   int chroma_step, int width, std::uint8_t* output_top, std::uint8_t* output_bottom);

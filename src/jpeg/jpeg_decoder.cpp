@@ -64,12 +64,10 @@ int JpegDecoder::begin() {
   if (stage_ == Stage::ready) return 0;
   const bool begun = run_guarded([this] {
     prepare_frame();
-    // Progressive frames are not decoded yet.
-    if (frame_.progressive) throw JpegFailure{jpeg_error_frame_type};
     JpegScanHeader first;
     if (!read_next_scan_header(first)) throw JpegFailure{jpeg_error_marker_out_of_place};
     scan_.start(frame_, tables_, first);
-    if (scan_.covers_frame(frame_)) {
+    if (!frame_.progressive && scan_.covers_frame(frame_)) {
       allocate_row_buffers();
     } else {
       decode_scans_into_stores();
@@ -127,7 +125,9 @@ void JpegDecoder::prepare_frame() {
         memory_.allocate<std::uint8_t>(static_cast<std::size_t>(component.sample_stride) * 8 * component.v_sampling);
   }
   if (header.component_count == 3) {
-    line_buffer_ = memory_.allocate<std::uint8_t>(static_cast<std::size_t>(header.width) * 4);
+    // Two lines: with vertical chroma sampling 2 both lines of a chroma line
+    // are converted together.
+    line_buffer_ = memory_.allocate<std::uint8_t>(static_cast<std::size_t>(header.width) * 4 * 2);
   }
 }
 
@@ -156,22 +156,26 @@ bool JpegDecoder::read_next_scan_header(JpegScanHeader& header) {
   if (marker == jpeg_marker_eoi) return false;
   if (marker != jpeg_marker_sos) throw JpegFailure{jpeg_error_marker_out_of_place};
   jpeg_read_scan_header(source_, frame_.header, header);
-  // A sequential scan always covers the whole spectrum.
-  header.spectral_start = 0;
-  header.spectral_end = 63;
+  if (!frame_.progressive) {
+    // A sequential scan always covers the whole spectrum.
+    header.spectral_start = 0;
+    header.spectral_end = 63;
+  }
   return true;
 }
 
-// For frames whose scans code the components separately: every scan is
-// decoded into the stores, and lines are produced from there. The first scan
-// has been started. Components that no scan codes stay at zero (mid-grey).
+// For progressive frames, and sequential frames whose scans code the
+// components separately: every scan is decoded into the stores, and lines are
+// produced from there. The first scan has been started. A progressive frame's
+// scans go on to the end of the image; a sequential frame's end when every
+// component is coded. Components that no scan codes stay at zero (mid-grey).
 void JpegDecoder::decode_scans_into_stores() {
   allocate_stores();
   for (;;) {
     scan_.decode_into_stores();
     bool all_coded = true;
     for (int i = 0; i < component_count(); ++i) all_coded = all_coded && frame_.components[i].coded;
-    if (all_coded) break;
+    if (all_coded && !frame_.progressive) break;
     JpegScanHeader next;
     if (!read_next_scan_header(next)) break;  // end of image
     scan_.start(frame_, tables_, next);

@@ -1,8 +1,7 @@
-// JpegDecoder: decodes one Huffman-coded JPEG picture (baseline and extended
-// sequential frames; 8-bit samples; greyscale, or YCbCr with 1x1, 2x1, 1x2 or
-// 2x2 luma sampling) from a JpegInputStream and delivers it line by line, top
-// to bottom. Progressive frames are recognised (progressive()) but begin()
-// refuses them with jpeg_error_frame_type for now.
+// JpegDecoder: decodes one Huffman-coded JPEG picture (baseline, extended
+// sequential and progressive frames; 8-bit samples; greyscale, or YCbCr with
+// 1x1, 2x1, 1x2 or 2x2 luma sampling) from a JpegInputStream and delivers it
+// line by line, top to bottom.
 //
 // Calling order: construct (reads the headers up to the frame) -> check
 // error_code() -> begin() -> decode() until it returns non-zero -> check
@@ -37,9 +36,9 @@ class JpegDecoder {
 
   int error_code() const { return error_; }
 
-  // Prepares the frame and reads up to the first scan (for a frame whose
-  // scans each code only some components: decodes every scan). Returns 0 on
-  // success, also when already begun, and -1 on error.
+  // Prepares the frame and reads up to the first scan (for a progressive
+  // frame, or one whose scans each code only some components: decodes every
+  // scan). Returns 0 on success, also when already begun, and -1 on error.
   int begin();
 
   // Delivers the next line: returns 0 with *line pointing at bytes_per_line()

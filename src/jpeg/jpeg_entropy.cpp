@@ -1,6 +1,8 @@
 // Sequential block decoding.
 #include "jpeg/jpeg_entropy.h"
 
+#include <cstring>
+
 #include "jpeg/jpeg_frame.h"
 
 const std::uint8_t jpeg_zigzag_to_natural[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
@@ -19,18 +21,34 @@ int wrap16(int value) { return ((value + 32768) & 0xFFFF) - 32768; }
 int jpeg_decode_sequential_block(JpegBitReader& bits, const JpegHuffmanTable& dc_table,
                                  const JpegHuffmanTable& ac_table, int& predictor, const std::uint16_t* quant,
                                  std::int16_t* block, int previous_extent) {
-  const int dc_size = bits.decode(dc_table);
+  bits.ensure(32);  // a code and its magnitude bits
+  const int dc_size = bits.decode_buffered(dc_table);
   if (dc_size > 15) throw JpegFailure{jpeg_error_corrupt_data};
-  const int difference = dc_size == 0 ? 0 : bits.read_signed(dc_size);
+  const int difference = dc_size == 0 ? 0 : bits.take_signed(dc_size);
   predictor = wrap16(predictor + difference);
-  block[0] = jpeg_dequantise(predictor, quant[0]);
 
-  // Clearing only what the previous block in this place wrote.
-  for (int k = 1; k < previous_extent; ++k) block[jpeg_zigzag_to_natural[k]] = 0;
+  // Clearing only what the previous block in this place wrote; a whole
+  // clear is cheaper than a long scattered one.
+  if (previous_extent > 16) {
+    std::memset(block, 0, 64 * sizeof *block);
+  } else {
+    for (int k = 1; k < previous_extent; ++k) block[jpeg_zigzag_to_natural[k]] = 0;
+  }
+  block[0] = jpeg_dequantise(predictor, quant[0]);
 
   int extent = 1;
   for (int k = 1; k < 64; ++k) {
-    const int symbol = bits.decode(ac_table);
+    bits.ensure(32);
+    const JpegHuffmanTable::FastCoefficient fast = ac_table.fast_ac[bits.peek_lookup_bits()];
+    if (fast.bits != 0) {
+      bits.skip(fast.bits);
+      k += fast.run;
+      if (k > 63) throw JpegFailure{jpeg_error_corrupt_data};
+      block[jpeg_zigzag_to_natural[k]] = jpeg_dequantise(fast.value, quant[k]);
+      extent = k + 1;
+      continue;
+    }
+    const int symbol = bits.decode_buffered(ac_table);
     const int run = symbol >> 4;
     const int size = symbol & 0x0F;
     if (size == 0) {
@@ -42,7 +60,7 @@ int jpeg_decode_sequential_block(JpegBitReader& bits, const JpegHuffmanTable& dc
     }
     k += run;
     if (k > 63) throw JpegFailure{jpeg_error_corrupt_data};
-    block[jpeg_zigzag_to_natural[k]] = jpeg_dequantise(bits.read_signed(size), quant[k]);
+    block[jpeg_zigzag_to_natural[k]] = jpeg_dequantise(bits.take_signed(size), quant[k]);
     extent = k + 1;
   }
   return extent;

@@ -17,8 +17,10 @@ struct JpegComponent {
   int row_blocks_wide = 0;
 
   // Quantisation entries in zig-zag order, copied when the first scan that
-  // codes the component starts.
+  // codes the component starts; and the same in natural order, for the
+  // stores.
   std::uint16_t quant[64] = {};
+  std::uint16_t quant_natural[64] = {};
   bool coded = false;
   int dc_predictor = 0;
 

@@ -2,6 +2,30 @@
 // structures built from it.
 #include "jpeg/jpeg_huffman.h"
 
+namespace {
+
+// Every look-up index whose code is a coefficient (size 1..15) with its
+// magnitude bits inside the index resolves to that coefficient.
+void build_fast_ac(JpegHuffmanTable& table) {
+  constexpr int bits = JpegHuffmanTable::lookup_bits;
+  for (int index = 0; index < (1 << bits); ++index) {
+    JpegHuffmanTable::FastCoefficient& fast = table.fast_ac[index];
+    fast = {0, 0, 0};
+    const int entry = table.lookup[index];
+    const int length = entry >> 8;
+    const int symbol = entry & 0xFF;
+    const int size = symbol & 0x0F;
+    if (length == 0 || size == 0 || length + size > bits) continue;
+    const int magnitude = (index >> (bits - length - size)) & ((1 << size) - 1);
+    // A leading 0 bit means a negative value (T.81 F.2.2.1, EXTEND).
+    const int value = magnitude < (1 << (size - 1)) ? magnitude - (1 << size) + 1 : magnitude;
+    fast = {static_cast<std::int16_t>(value), static_cast<std::uint8_t>(symbol >> 4),
+            static_cast<std::uint8_t>(length + size)};
+  }
+}
+
+}  // namespace
+
 bool jpeg_huffman_build(JpegHuffmanTable& table) {
   for (auto& entry : table.lookup) entry = 0;
   std::int32_t code = 0;  // the next code, at the current length
@@ -21,5 +45,6 @@ bool jpeg_huffman_build(JpegHuffmanTable& table) {
     }
     code <<= 1;
   }
+  build_fast_ac(table);
   return true;
 }

@@ -1,7 +1,8 @@
 // Huffman tables: the code-length counts and symbols of a DHT segment, and the
 // structures that decode them. Codes of up to `lookup_bits` bits resolve with
 // one table look-up; longer codes (up to 16 bits) are found by comparing
-// against the largest code of each length, as in ITU-T T.81 Annex F.
+// against the largest code of each length, as in ITU-T T.81 Annex F. Common
+// AC coefficients resolve, magnitude and all, with one look-up.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,14 @@ struct JpegHuffmanTable {
   // Indexed by the next lookup_bits bits: code length << 8 | symbol, or 0
   // when the code is longer than lookup_bits.
   std::uint16_t lookup[1 << lookup_bits];
+  // For AC tables: a code and the magnitude bits that follow it, when both
+  // fit in the next lookup_bits bits, resolved at once to the coefficient.
+  struct FastCoefficient {
+    std::int16_t value;  // the coefficient, sign-extended
+    std::uint8_t run;    // zeros before it
+    std::uint8_t bits;   // code and magnitude bits together; 0: not resolved here
+  };
+  FastCoefficient fast_ac[1 << lookup_bits];
   // For lengths 1..16: the largest code of that length (-1 if none), and
   // symbols[code + offset[length]] is the symbol of a code of that length.
   std::int32_t max_code[17];

@@ -1,11 +1,14 @@
 // The accurate integer inverse DCT.
 //
 // Overflow: any 16-bit input keeps every row-pass term inside 32 bits (the
-// largest is about 2.0e9), but row-pass results reach about 2^20, so the
-// column pass works in 64 bits.
+// largest is about 2.0e9). Row-pass results stay below 2^15 in magnitude for
+// ordinary pictures (8-bit samples make coefficients of about 2^11 at most),
+// and then the column pass fits in 32 bits too (its largest term is 61214
+// times its largest input); blocks of corrupt or extreme data, whose row-pass
+// results reach about 2^20, take a column pass in 64 bits.
 #include "jpeg/jpeg_idct.h"
 
-#include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -26,11 +29,16 @@ constexpr int fix_3_072711026 = 25172;
 constexpr int const_bits = 13;
 constexpr int row_shift = 11;     // const_bits - 2 extra bits kept for the column pass
 constexpr int column_shift = 18;  // const_bits + 2 extra bits + 3 (the transform's factor of 8)
+constexpr std::int32_t row_bias = 1 << (row_shift - 1);
+// Rounding and the level shift of 128.
+constexpr std::int32_t column_bias = (1 << (column_shift - 1)) + (128 << column_shift);
 
 // One 8-point inverse transform: in[0..7] (stepping by `in_step`) to
-// out[0..7] = (sum + rounding) >> shift. `Wide` is the arithmetic type.
+// out[0..7] = (sum + bias) >> shift. `Wide` is the arithmetic type. The bias
+// (rounding, and the column pass's level shift) goes in with the DC term,
+// which every output contains once.
 template <class Wide, class In, class Out>
-void idct_1d(const In* in, int in_step, Out* out, int out_step, int shift) {
+void idct_1d(const In* in, int in_step, Out* out, int out_step, int shift, Wide bias) {
   // Even part.
   Wide z2 = in[2 * in_step];
   Wide z3 = in[6 * in_step];
@@ -39,8 +47,8 @@ void idct_1d(const In* in, int in_step, Out* out, int out_step, int shift) {
   const Wide even3 = z1 + z2 * fix_0_765366865;
   z2 = in[0];
   z3 = in[4 * in_step];
-  const Wide even0 = (z2 + z3) * (Wide{1} << const_bits);
-  const Wide even1 = (z2 - z3) * (Wide{1} << const_bits);
+  const Wide even0 = (z2 + z3) * (Wide{1} << const_bits) + bias;
+  const Wide even1 = (z2 - z3) * (Wide{1} << const_bits) + bias;
   const Wide tmp10 = even0 + even3;
   const Wide tmp13 = even0 - even3;
   const Wide tmp11 = even1 + even2;
@@ -69,51 +77,115 @@ void idct_1d(const In* in, int in_step, Out* out, int out_step, int shift) {
   odd2 += z2 + z3;
   odd3 += z1 + z4;
 
-  const Wide rounding = Wide{1} << (shift - 1);
-  out[0 * out_step] = static_cast<Out>((tmp10 + odd3 + rounding) >> shift);
-  out[7 * out_step] = static_cast<Out>((tmp10 - odd3 + rounding) >> shift);
-  out[1 * out_step] = static_cast<Out>((tmp11 + odd2 + rounding) >> shift);
-  out[6 * out_step] = static_cast<Out>((tmp11 - odd2 + rounding) >> shift);
-  out[2 * out_step] = static_cast<Out>((tmp12 + odd1 + rounding) >> shift);
-  out[5 * out_step] = static_cast<Out>((tmp12 - odd1 + rounding) >> shift);
-  out[3 * out_step] = static_cast<Out>((tmp13 + odd0 + rounding) >> shift);
-  out[4 * out_step] = static_cast<Out>((tmp13 - odd0 + rounding) >> shift);
+  out[0 * out_step] = static_cast<Out>((tmp10 + odd3) >> shift);
+  out[7 * out_step] = static_cast<Out>((tmp10 - odd3) >> shift);
+  out[1 * out_step] = static_cast<Out>((tmp11 + odd2) >> shift);
+  out[6 * out_step] = static_cast<Out>((tmp11 - odd2) >> shift);
+  out[2 * out_step] = static_cast<Out>((tmp12 + odd1) >> shift);
+  out[5 * out_step] = static_cast<Out>((tmp12 - odd1) >> shift);
+  out[3 * out_step] = static_cast<Out>((tmp13 + odd0) >> shift);
+  out[4 * out_step] = static_cast<Out>((tmp13 - odd0) >> shift);
 }
 
-std::uint8_t clamp_sample(std::int64_t value) {
-  return static_cast<std::uint8_t>(std::clamp<std::int64_t>(value, 0, 255));
+template <class Wide>
+std::uint8_t clamp_sample(Wide value) {
+  return static_cast<std::uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
 }
 
 // A column with only its DC term: (dc + 16) >> 5 is the column pass's
 // rounding shift of dc * 2^13.
 std::uint8_t dc_only_sample(std::int32_t dc) { return clamp_sample(((dc + 16) >> 5) + 128); }
 
+// Row-pass results below this bound in magnitude keep the column pass inside
+// 32 bits: 61214 * 32767 + the bias (2^17 + 2^25) < 2^31; its results then
+// lie within +-(61214 * 32767 >> 18) + 129 = +-7782.
+constexpr std::int32_t column_pass_32_bit_limit = 32767;
+
+// Sample clamping by table for the 32-bit column pass:
+// values[offset + v] = v limited to 0..255.
+struct SampleClamp {
+  static constexpr int offset = 8192;
+  std::uint8_t values[2 * offset];
+  constexpr SampleClamp() : values() {
+    for (int i = 0; i < 2 * offset; ++i)
+      values[i] = static_cast<std::uint8_t>(i < offset ? 0 : i - offset > 255 ? 255 : i - offset);
+  }
+};
+constexpr SampleClamp sample_clamp;
+
+// Whether every row-pass result is within the 32-bit column pass's limit.
+bool fits_32_bit_column_pass(const std::int32_t* rows) {
+  std::uint32_t outside = 0;
+  for (int i = 0; i < 64; ++i) {
+    outside |= static_cast<std::uint32_t>(rows[i] + column_pass_32_bit_limit) >
+               static_cast<std::uint32_t>(2 * column_pass_32_bit_limit);
+  }
+  return outside == 0;
+}
+
+// Whether in[1..7] are all zero; in[4..7] with one 8-byte load.
+bool ac_terms_zero(const std::int16_t* in) {
+  std::uint64_t high;
+  std::memcpy(&high, in + 4, sizeof high);
+  return (in[1] | in[2] | in[3]) == 0 && high == 0;
+}
+
+// The row pass, into `rows` (2 extra bits of precision). Returns whether
+// rows 1..7 are all zero: then every column has only its DC term.
+bool row_pass(const std::int16_t* coefficients, std::int32_t* rows) {
+  bool lower_rows_zero = true;
+  for (int r = 0; r < 8; ++r) {
+    const std::int16_t* in = coefficients + 8 * r;
+    std::int32_t* out = rows + 8 * r;
+    if (ac_terms_zero(in)) {
+      const std::int32_t dc = in[0] * 4;  // the extra 2 bits
+      for (int c = 0; c < 8; ++c) out[c] = dc;
+      lower_rows_zero = lower_rows_zero && (r == 0 || dc == 0);
+      continue;
+    }
+    idct_1d<std::int32_t>(in, 1, out, 1, row_shift, row_bias);
+    lower_rows_zero = lower_rows_zero && r == 0;
+  }
+  return lower_rows_zero;
+}
+
+// The column pass, from `rows` to 8 output rows, level-shifted and clamped.
+// In 32 bits every result lies inside the clamp table.
+void column_pass_32(const std::int32_t* rows, std::uint8_t* output, int stride) {
+  const std::uint8_t* clamp = sample_clamp.values + SampleClamp::offset;
+  // All eight columns side by side: the compiler runs them in vector lanes.
+  std::int32_t results[64];
+  for (int c = 0; c < 8; ++c) idct_1d<std::int32_t>(rows + c, 8, results + c, 8, column_shift, column_bias);
+  for (int r = 0; r < 8; ++r) {
+    for (int c = 0; c < 8; ++c) output[r * stride + c] = clamp[results[8 * r + c]];
+  }
+}
+
+void column_pass_64(const std::int32_t* rows, std::uint8_t* output, int stride) {
+  for (int c = 0; c < 8; ++c) {
+    std::int64_t column[8];
+    idct_1d<std::int64_t>(rows + c, 8, column, 1, column_shift, column_bias);
+    for (int r = 0; r < 8; ++r) output[r * stride + c] = clamp_sample(column[r]);
+  }
+}
+
+// The column pass when every column has only its DC term (in row 0).
+void dc_only_column_pass(const std::int32_t* rows, std::uint8_t* output, int stride) {
+  std::uint8_t samples[8];
+  for (int c = 0; c < 8; ++c) samples[c] = dc_only_sample(rows[c]);
+  for (int r = 0; r < 8; ++r) std::memcpy(output + r * stride, samples, sizeof samples);
+}
+
 }  // namespace
 
 void jpeg_idct_block(const std::int16_t* coefficients, std::uint8_t* output, int stride) {
   std::int32_t rows[64];
-  for (int r = 0; r < 8; ++r) {
-    const std::int16_t* in = coefficients + 8 * r;
-    std::int32_t* out = rows + 8 * r;
-    if ((in[1] | in[2] | in[3] | in[4] | in[5] | in[6] | in[7]) == 0) {
-      const std::int32_t dc = in[0] * 4;  // the extra 2 bits
-      for (int c = 0; c < 8; ++c) out[c] = dc;
-      continue;
-    }
-    idct_1d<std::int32_t>(in, 1, out, 1, row_shift);
-  }
-
-  for (int c = 0; c < 8; ++c) {
-    const std::int32_t* in = rows + c;
-    std::uint8_t* out = output + c;
-    if ((in[8] | in[16] | in[24] | in[32] | in[40] | in[48] | in[56]) == 0) {
-      const std::uint8_t sample = dc_only_sample(in[0]);
-      for (int r = 0; r < 8; ++r) out[r * stride] = sample;
-      continue;
-    }
-    std::int64_t column[8];
-    idct_1d<std::int64_t>(in, 8, column, 1, column_shift);
-    for (int r = 0; r < 8; ++r) out[r * stride] = clamp_sample(column[r] + 128);
+  if (row_pass(coefficients, rows)) {
+    dc_only_column_pass(rows, output, stride);
+  } else if (fits_32_bit_column_pass(rows)) {
+    column_pass_32(rows, output, stride);
+  } else {
+    column_pass_64(rows, output, stride);
   }
 }
 

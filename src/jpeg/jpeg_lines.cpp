@@ -22,8 +22,18 @@ const std::uint8_t* JpegDecoder::produce_line() {
   const int chroma_line = row_line / frame_.max_v_sampling;
   const JpegComponent& cb = frame_.components[1];
   const JpegComponent& cr = frame_.components[2];
-  jpeg_colour_convert_line(colour_tables_, luma_line, cb.samples + chroma_line * cb.sample_stride,
-                           cr.samples + chroma_line * cr.sample_stride, frame_.max_h_sampling, width(), line_buffer_);
+  const std::uint8_t* cb_line = cb.samples + chroma_line * cb.sample_stride;
+  const std::uint8_t* cr_line = cr.samples + chroma_line * cr.sample_stride;
+  std::uint8_t* second_line = line_buffer_ + bytes_per_line();
+  if (frame_.max_v_sampling == 1) {
+    jpeg_colour_convert_line(colour_tables_, luma_line, cb_line, cr_line, frame_.max_h_sampling, width(), line_buffer_);
+    return line_buffer_;
+  }
+  // The second line of a pair was converted with the first (the MCU row
+  // holds both, even when the picture ends after the first).
+  if (row_line % 2 == 1) return second_line;
+  jpeg_colour_convert_line_pair(colour_tables_, luma_line, luma_line + luma.sample_stride, cb_line, cr_line,
+                                frame_.max_h_sampling, width(), line_buffer_, second_line);
   return line_buffer_;
 }
 
@@ -66,10 +76,7 @@ void JpegDecoder::transform_stores(int mcu_row) {
     for (int by = 0; by < component.v_sampling; ++by) {
       for (int bx = 0; bx < component.blocks_wide; ++bx) {
         const std::int16_t* raw = component.store_block(bx, mcu_row * component.v_sampling + by);
-        for (int k = 0; k < 64; ++k) {
-          const int natural = jpeg_zigzag_to_natural[k];
-          block[natural] = jpeg_dequantise(raw[natural], component.quant[k]);
-        }
+        for (int i = 0; i < 64; ++i) block[i] = jpeg_dequantise(raw[i], component.quant_natural[i]);
         jpeg_idct_block(block, component.samples + 8 * (by * component.sample_stride + bx), component.sample_stride);
       }
     }

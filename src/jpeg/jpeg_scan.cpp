@@ -21,6 +21,19 @@ const JpegHuffmanTable* huffman_table(const JpegTables& tables, int index, int f
 
 void JpegScanDecoder::start(JpegFrame& frame, const JpegTables& tables, const JpegScanHeader& header) {
   header_ = header;
+  if (frame.progressive) {
+    jpeg_check_progressive_scan(header);
+    const bool dc = header.spectral_start == 0;
+    const bool first = header.approximation_high == 0;
+    coding_ = dc ? (first ? Coding::dc_first : Coding::dc_refine) : (first ? Coding::ac_first : Coding::ac_refine);
+    band_ = JpegBand{header.spectral_start, header.spectral_end, header.approximation_low};
+  } else {
+    coding_ = Coding::sequential;
+  }
+  // DC refinement reads raw bits only; every other scan reads the codes of
+  // the tables its spectral selection needs.
+  const bool needs_dc_table = header.spectral_start == 0 && coding_ != Coding::dc_refine;
+  const bool needs_ac_table = header.spectral_end > 0;
   for (int i = 0; i < header.component_count; ++i) {
     JpegComponent& component = frame.components[header.components[i]];
     components_[i] = &component;
@@ -28,8 +41,8 @@ void JpegScanDecoder::start(JpegFrame& frame, const JpegTables& tables, const Jp
     if (!frame.progressive && component.coded) throw JpegFailure{jpeg_error_marker_out_of_place};
     dc_tables_[i] = huffman_table(tables, header.dc_table[i], 0, 3);
     ac_tables_[i] = huffman_table(tables, header.ac_table[i], 4, 7);
-    if (header.spectral_start == 0 && dc_tables_[i] == nullptr) throw JpegFailure{jpeg_error_huffman_undefined};
-    if (header.spectral_end > 0 && ac_tables_[i] == nullptr) throw JpegFailure{jpeg_error_huffman_undefined};
+    if (needs_dc_table && dc_tables_[i] == nullptr) throw JpegFailure{jpeg_error_huffman_undefined};
+    if (needs_ac_table && ac_tables_[i] == nullptr) throw JpegFailure{jpeg_error_huffman_undefined};
   }
   for (int i = 0; i < header.component_count; ++i) {
     JpegComponent& component = *components_[i];
@@ -37,7 +50,10 @@ void JpegScanDecoder::start(JpegFrame& frame, const JpegTables& tables, const Jp
       throw JpegFailure{jpeg_error_quant_undefined};
     }
     if (!component.coded) {
-      for (int k = 0; k < 64; ++k) component.quant[k] = tables.quant[component.quant_table][k];
+      for (int k = 0; k < 64; ++k) {
+        component.quant[k] = tables.quant[component.quant_table][k];
+        component.quant_natural[jpeg_zigzag_to_natural[k]] = component.quant[k];
+      }
       component.coded = true;
     }
     component.dc_predictor = 0;
@@ -52,6 +68,7 @@ void JpegScanDecoder::start(JpegFrame& frame, const JpegTables& tables, const Jp
   restart_interval_ = tables.restart_interval;
   mcus_left_ = restart_interval_;
   next_restart_ = 0;
+  eob_run_ = 0;
   bits_.reset();
 }
 
@@ -78,30 +95,87 @@ void JpegScanDecoder::decode_next_mcu_row() {
 }
 
 void JpegScanDecoder::decode_into_stores() {
+  switch (coding_) {
+    case Coding::sequential:
+      // Each block is coded once and its store starts at zero.
+      walk_into_stores([this](int i, std::int16_t* block) {
+        jpeg_decode_sequential_block(bits_, *dc_tables_[i], *ac_tables_[i], components_[i]->dc_predictor, unit_quant,
+                                     block, 0);
+      });
+      break;
+    case Coding::dc_first:
+      walk_into_stores([this](int i, std::int16_t* block) {
+        jpeg_decode_dc_first(bits_, *dc_tables_[i], components_[i]->dc_predictor, band_.low_bit, block);
+      });
+      break;
+    case Coding::dc_refine:
+      walk_into_stores([this](int, std::int16_t* block) { jpeg_decode_dc_refine(bits_, band_.low_bit, block); });
+      break;
+    case Coding::ac_first:
+      walk_into_stores(
+          [this](int i, std::int16_t* block) { jpeg_decode_ac_first(bits_, *ac_tables_[i], band_, eob_run_, block); });
+      break;
+    case Coding::ac_refine:
+      walk_into_stores(
+          [this](int i, std::int16_t* block) { jpeg_decode_ac_refine(bits_, *ac_tables_[i], band_, eob_run_, block); });
+      break;
+  }
+}
+
+// Calls decode_block(scan component index, store block) for every block of
+// the scan, MCU by MCU. A progressive scan whose data runs out (the bits
+// after the marker are being decoded, or a code fails where the data ends)
+// skips the rest of its MCUs up to the next restart marker.
+template <class DecodeBlock>
+void JpegScanDecoder::walk_into_stores(DecodeBlock&& decode_block) {
+  const bool progressive = coding_ != Coding::sequential;
+  bool ran_out = false;
   for (int mcu_y = 0; mcu_y < mcus_high_; ++mcu_y) {
     for (int mcu_x = 0; mcu_x < mcus_wide_; ++mcu_x) {
-      count_mcu();
-      for (int i = 0; i < header_.component_count; ++i) {
-        JpegComponent& component = *components_[i];
-        // One block per MCU in a single-component scan, h x v in an interleaved one.
-        const int wide = header_.component_count == 1 ? 1 : component.h_sampling;
-        const int high = header_.component_count == 1 ? 1 : component.v_sampling;
-        for (int by = mcu_y * high; by < (mcu_y + 1) * high; ++by) {
-          for (int bx = mcu_x * wide; bx < (mcu_x + 1) * wide; ++bx) {
-            // Each block is coded once and its store starts at zero.
-            jpeg_decode_sequential_block(bits_, *dc_tables_[i], *ac_tables_[i], component.dc_predictor, unit_quant,
-                                         component.store_block(bx, by), 0);
-          }
-        }
+      if (count_mcu()) ran_out = false;
+      if (!progressive) {
+        decode_mcu_into_stores(mcu_x, mcu_y, decode_block);
+        continue;
+      }
+      ran_out = ran_out || bits_.exhausted();
+      if (ran_out && restart_interval_ == 0) return;
+      if (ran_out) continue;
+      try {
+        decode_mcu_into_stores(mcu_x, mcu_y, decode_block);
+      } catch (const JpegFailure& failure) {
+        if (!ran_out_of_data(failure)) throw;
+        ran_out = true;
       }
     }
   }
 }
 
-void JpegScanDecoder::count_mcu() {
-  if (restart_interval_ == 0) return;
-  if (mcus_left_ == 0) process_restart();
+template <class DecodeBlock>
+void JpegScanDecoder::decode_mcu_into_stores(int mcu_x, int mcu_y, DecodeBlock& decode_block) {
+  for (int i = 0; i < header_.component_count; ++i) {
+    JpegComponent& component = *components_[i];
+    // One block per MCU in a single-component scan, h x v in an interleaved one.
+    const int wide = header_.component_count == 1 ? 1 : component.h_sampling;
+    const int high = header_.component_count == 1 ? 1 : component.v_sampling;
+    for (int by = mcu_y * high; by < (mcu_y + 1) * high; ++by) {
+      for (int bx = mcu_x * wide; bx < (mcu_x + 1) * wide; ++bx) decode_block(i, component.store_block(bx, by));
+    }
+  }
+}
+
+bool JpegScanDecoder::ran_out_of_data(const JpegFailure& failure) const {
+  // No code is longer than 16 bits.
+  return failure.code == jpeg_error_corrupt_data && (bits_.exhausted() || bits_.ends_within(16));
+}
+
+// Counts an MCU against the restart interval; returns whether a restart
+// marker was processed before it.
+bool JpegScanDecoder::count_mcu() {
+  if (restart_interval_ == 0) return false;
+  const bool restart = mcus_left_ == 0;
+  if (restart) process_restart();
   --mcus_left_;
+  return restart;
 }
 
 void JpegScanDecoder::process_restart() {
@@ -114,6 +188,7 @@ void JpegScanDecoder::process_restart() {
   while (marker == 0xFF) marker = source_.fetch();
   if (marker != jpeg_marker_rst0 + next_restart_) throw JpegFailure{jpeg_error_restart};
   for (int i = 0; i < header_.component_count; ++i) components_[i]->dc_predictor = 0;
+  eob_run_ = 0;
   mcus_left_ = restart_interval_;
   next_restart_ = (next_restart_ + 1) & 7;
 }

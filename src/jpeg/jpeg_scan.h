@@ -8,14 +8,16 @@
 #include "jpeg/jpeg_byte_source.h"
 #include "jpeg/jpeg_frame.h"
 #include "jpeg/jpeg_markers.h"
+#include "jpeg/jpeg_progressive.h"
 
 class JpegScanDecoder {
  public:
   JpegScanDecoder(JpegByteSource& source, JpegBitReader& bits) : source_(source), bits_(bits) {}
 
-  // Checks that the scan's Huffman and quantisation tables are defined,
-  // latches the quantisation tables of components coded for the first time,
-  // and resets predictors, restart counting and the bit reader.
+  // Checks the scan (for progressive frames its band and approximation too)
+  // and that its Huffman and quantisation tables are defined, latches the
+  // quantisation tables of components coded for the first time, and resets
+  // predictors, restart counting and the bit reader.
   void start(JpegFrame& frame, const JpegTables& tables, const JpegScanHeader& header);
 
   // Whether the scan codes every component of the frame (then the picture can
@@ -23,19 +25,31 @@ class JpegScanDecoder {
   bool covers_frame(const JpegFrame& frame) const;
 
   // Decodes the next MCU row into the components' row buffers.
-  // Precondition: the scan covers the frame.
+  // Precondition: the scan of a sequential frame covers the frame.
   void decode_next_mcu_row();
 
-  // Decodes every MCU of the scan into the components' stores.
+  // Decodes every MCU of the scan into the components' stores. In a
+  // progressive frame, where the data of a scan or restart interval runs
+  // out, the blocks it does not reach keep what the earlier scans gave them.
   void decode_into_stores();
 
  private:
-  void count_mcu();
+  enum class Coding { sequential, dc_first, dc_refine, ac_first, ac_refine };
+
+  template <class DecodeBlock>
+  void walk_into_stores(DecodeBlock&& decode_block);
+  template <class DecodeBlock>
+  void decode_mcu_into_stores(int mcu_x, int mcu_y, DecodeBlock& decode_block);
+  bool ran_out_of_data(const JpegFailure& failure) const;
+  bool count_mcu();
   void process_restart();
 
   JpegByteSource& source_;
   JpegBitReader& bits_;
   JpegScanHeader header_;
+  Coding coding_ = Coding::sequential;
+  JpegBand band_;
+  int eob_run_ = 0;  // blocks left in an end-of-band run
   JpegComponent* components_[4] = {};
   const JpegHuffmanTable* dc_tables_[4] = {};
   const JpegHuffmanTable* ac_tables_[4] = {};

@@ -1,13 +1,45 @@
-// The lattice scene, second: a cross-fade from raycast's last picture, then
-// a flight through the endless point lattice with the four portraits. Borrows
-// work_a, work_b (left for starwarp), work_e, work_j, portrait_1 to
-// portrait_4 and tv_mask_picture.
+// The lattice scene, second: a cross-fade from the raycast scene's last
+// picture, then a flight through the endless point lattice (lattice_flight.h)
+// whose lines glow in a darkened, blurred feedback picture, with four
+// portraits sharpening into view and dissolving at their moments. Borrows
+// work_a (read), work_b (the draw buffer, left for starwarp), work_e,
+// work_j, portrait_1 to portrait_4 (filled at start-up) and tv_mask_picture.
 #pragma once
+
+#include <array>
 
 #include "shell/scene_context.h"
 #include "shell/shared_pictures.h"
 
-// Start-up: reads the scene's files and builds its tables; keeps `shared`.
+// The values of "data/lattice.conf", all whole scene-time units or screen
+// rows; 0 where the file cannot be read.
+struct LatticeParameters {
+  int transition = 0;       // length of the opening cross-fade
+  int duration = 0;         // length of the main part, after the opening
+  int portrait_window = 0;  // blur passes as a portrait sharpens and dissolves
+  struct Portrait {
+    int spare = 0;  // read and kept, used by nothing
+    int row = 0;    // top screen row
+    int time = 0;   // its moment, in main-part time
+  };
+  std::array<Portrait, 4> portraits{};
+};
+
+// Start-up: the lattice and its camera, the three paths, the portraits
+// ("data/ramblekin.bmp", "data/quib.bmp", "data/dorvan.bmp", "data/pelk.bmp"
+// into portrait_1 to portrait_4) and "data/lattice.conf". Keeps `shared`.
 void lattice_init(const SharedPictures& shared);
-// Plays the scene; returns when its time is over, a key press consumed.
+// Plays the opening and the main part; returns when its time is over, a key
+// press consumed. A key that ends the opening is consumed there and does not
+// end the main part.
 void lattice_run(const SceneContext& context);
+
+// Called by the starwarp scene before its first frame: one further frame of
+// the flight as lattice_run left it, each path advancing by the step of the
+// last frame. Clears work_b, draws the lattice into it and blurs it into
+// the 640 x 480 `destination`.
+void render_lattice_frame(Pixel* destination);
+
+// What lattice_init read. A test may set its own before lattice_run.
+LatticeParameters lattice_parameters();
+void lattice_set_parameters(const LatticeParameters& parameters);

@@ -79,8 +79,7 @@ bool Console::key() {
 
 Key Console::read() {
   require_open("read()");
-  if (!backend_.key()) throw DynamicError("read() was called with no key press waiting.");
-  backend_.read();
+  if (!backend_.read()) throw DynamicError("read() was called with no key press waiting.");
   return Key{};
 }
 

@@ -32,8 +32,11 @@ class KeyQueue {
   bool waiting() const { return quit_ || pending_ > 0; }
   bool quit_requested() const { return quit_; }
   // Consumes one key press; once quit is requested nothing is consumed.
-  void consume() {
-    if (!quit_ && pending_ > 0) --pending_;
+  // False when no key press was waiting.
+  bool consume() {
+    if (!waiting()) return false;
+    if (!quit_) --pending_;
+    return true;
   }
 
  private:
@@ -51,9 +54,10 @@ class Backend {
   virtual void close() = 0;
   virtual SDL_Window* native_window() = 0;
 
-  // Console::key and Console::read, with KeyQueue's rules.
+  // Console::key and Console::read, with KeyQueue's rules; read() is false
+  // when no key press was waiting.
   virtual bool key() = 0;
-  virtual void read() = 0;
+  virtual bool read() = 0;
 
   // Surface::copy: 640 x 480 pixels become the console's picture.
   virtual void load_picture(const Pixel* pixels) = 0;

@@ -23,10 +23,10 @@ bool HeadlessBackend::key() {
   return keys_.waiting();
 }
 
-void HeadlessBackend::read() {
+bool HeadlessBackend::read() {
   ++key_reads_;
   release_due_keys();
-  keys_.consume();
+  return keys_.consume();
 }
 
 void HeadlessBackend::load_picture(const Pixel* pixels) { std::memcpy(picture_.pixels(), pixels, screen_bytes); }

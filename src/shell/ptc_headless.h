@@ -51,7 +51,7 @@ class HeadlessBackend : public Backend {
   void close() override { open_ = false; }
   SDL_Window* native_window() override { return nullptr; }
   bool key() override;
-  void read() override;
+  bool read() override;
   void load_picture(const Pixel* pixels) override;
   void update() override;
   double seconds() override;

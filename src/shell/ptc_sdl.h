@@ -40,7 +40,7 @@ class SdlBackend : public Backend {
   void close() override;
   SDL_Window* native_window() override { return window_; }
   bool key() override;
-  void read() override;
+  bool read() override;
   void load_picture(const Pixel* pixels) override;
   void update() override;
   double seconds() override;

@@ -1,5 +1,5 @@
-// Every error code a sequential file can cause, each from a small crafted or
-// damaged file, and the stage (construction, begin or a line) that reports it.
+// Every error code a file can cause, each from a small crafted or damaged
+// file, and the stage (construction, begin or a line) that reports it.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -244,11 +244,41 @@ std::vector<ErrorCase> error_cases() {
   add("scan before any frame",
       edited(grey, [](JpegParts& parts) { parts.segments.erase(parts.segments.begin() + find_segment(parts, 0xC0)); }),
       jpeg_error_frame_type, Stage::construct);
+
+  // Progressive scans: the first scan's band and approximation bits.
   {
     EncodeOptions progressive;
     progressive.progressive = true;
-    add("progressive frame (not decoded yet)", libjpeg_encode(make_test_picture(16, 16, 3), progressive),
-        jpeg_error_frame_type, Stage::begin);
+    const Bytes colour_progressive = libjpeg_encode(make_test_picture(16, 16, 3), progressive);
+    const Bytes grey_progressive = libjpeg_encode(make_test_picture(16, 16, 1), progressive);
+    // The scan header ends with spectral start, spectral end, and high << 4 | low.
+    auto with_band = [](const Bytes& jpeg, int start, int end, int approximation) {
+      return edited(jpeg, [=](JpegParts& parts) {
+        Bytes& scan = segment(parts, 0xDA).payload;
+        scan[scan.size() - 3] = static_cast<std::uint8_t>(start);
+        scan[scan.size() - 2] = static_cast<std::uint8_t>(end);
+        scan[scan.size() - 1] = static_cast<std::uint8_t>(approximation);
+      });
+    };
+    add("DC scan with spectral end 1", with_band(colour_progressive, 0, 1, 0x01), jpeg_error_spectral_selection,
+        Stage::begin);
+    add("DC scan with spectral end 64", with_band(grey_progressive, 0, 64, 0x00), jpeg_error_spectral_selection,
+        Stage::begin);
+    add("AC scan of three components", with_band(colour_progressive, 1, 5, 0x00), jpeg_error_spectral_selection,
+        Stage::begin);
+    add("AC scan ending before its start", with_band(grey_progressive, 5, 3, 0x00), jpeg_error_spectral_selection,
+        Stage::begin);
+    add("AC scan with spectral end 64", with_band(grey_progressive, 1, 64, 0x00), jpeg_error_spectral_selection,
+        Stage::begin);
+    add("approximation high 2 over low 0", with_band(colour_progressive, 0, 0, 0x20),
+        jpeg_error_successive_approximation, Stage::begin);
+    add("approximation high equal to low", with_band(grey_progressive, 0, 0, 0x11),
+        jpeg_error_successive_approximation, Stage::begin);
+    add("approximation low 14", with_band(grey_progressive, 0, 0, 0x0E), jpeg_error_successive_approximation,
+        Stage::begin);
+    add("progressive scan with DC table 2 undefined",
+        edited(grey_progressive, [](JpegParts& parts) { segment(parts, 0xDA).payload[2] = 0x20; }),
+        jpeg_error_huffman_undefined, Stage::begin);
   }
 
   // Tables a scan needs.
@@ -307,6 +337,34 @@ std::vector<ErrorCase> error_cases() {
                      "0"),
       jpeg_error_corrupt_data, Stage::decode);
   add("bits that are no code", tiny_grey_jpeg({1}, {0}, {1}, {0}, "1"), jpeg_error_corrupt_data, Stage::decode);
+
+  // Progressive entropy-coded data, decoded in begin. Each failing code is
+  // followed by more data, so that it cannot pass for data cut short.
+  {
+    const std::string more = "000000000000000000000000000000000000";
+    const TinyScan dc_first{0, 0, 0x00, "0" + more};
+    add("progressive DC magnitude category 16",
+        tiny_progressive_grey_jpeg({1}, {16}, {1}, {0}, {{0, 0, 0x00, "0" "0000000000000000" + more}}),
+        jpeg_error_corrupt_data, Stage::begin);
+    add("AC first scan: run past the band's end",
+        tiny_progressive_grey_jpeg({1}, {0}, {1}, {0x61}, {dc_first, {1, 5, 0x00, "0" "1" + more}}),
+        jpeg_error_corrupt_data, Stage::begin);
+    add("AC first scan: sixteen zeros past the band's end",
+        tiny_progressive_grey_jpeg({1}, {0}, {1}, {0xF0}, {dc_first, {1, 10, 0x00, "0" + more}}),
+        jpeg_error_corrupt_data, Stage::begin);
+    // AC code '0' ends the band, '1' is the symbol under test.
+    add("AC refinement: magnitude category 2",
+        tiny_progressive_grey_jpeg({1}, {0}, {2}, {0x00, 0x12},
+                                   {dc_first, {1, 63, 0x01, "0" + more}, {1, 63, 0x10, "1" "1" "1" + more}}),
+        jpeg_error_corrupt_data, Stage::begin);
+    add("AC refinement: new coefficient past the band's end",
+        tiny_progressive_grey_jpeg({1}, {0}, {2}, {0x00, 0xF1},
+                                   {dc_first, {1, 5, 0x01, "0" + more}, {1, 5, 0x10, "1" "1" + more}}),
+        jpeg_error_corrupt_data, Stage::begin);
+    add("AC scan with AC table 1 undefined",
+        tiny_progressive_grey_jpeg({1}, {0}, {1}, {0x00}, {dc_first, {1, 63, 0x00, "0" + more, 0x01}}),
+        jpeg_error_huffman_undefined, Stage::begin);
+  }
 
   // Restarts.
   {

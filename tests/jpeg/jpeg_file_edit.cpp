@@ -91,17 +91,47 @@ Bytes pack_bits(const std::string& bits) {
 
 }  // namespace
 
-Bytes tiny_grey_jpeg(const std::vector<int>& dc_counts, const std::vector<int>& dc_symbols,
-                     const std::vector<int>& ac_counts, const std::vector<int>& ac_symbols, const std::string& bits) {
+namespace {
+
+// Quantisation table 0 all ones, an 8x8 one-component frame of type
+// `frame_marker`, DC and AC table 0.
+JpegParts tiny_grey_headers(int frame_marker, const std::vector<int>& dc_counts, const std::vector<int>& dc_symbols,
+                            const std::vector<int>& ac_counts, const std::vector<int>& ac_symbols) {
   JpegParts parts;
   JpegSegment quant;
   quant.marker = 0xDB;
   quant.payload.push_back(0x00);
   quant.payload.insert(quant.payload.end(), 64, 1);
   parts.segments.push_back(quant);
-  parts.segments.push_back(make_segment(0xC0, {8, 0, 8, 0, 8, 1, 1, 0x11, 0}));
+  parts.segments.push_back(make_segment(frame_marker, {8, 0, 8, 0, 8, 1, 1, 0x11, 0}));
   parts.segments.push_back(huffman_segment(0x00, dc_counts, dc_symbols));
   parts.segments.push_back(huffman_segment(0x10, ac_counts, ac_symbols));
+  return parts;
+}
+
+}  // namespace
+
+Bytes tiny_progressive_grey_jpeg(const std::vector<int>& dc_counts, const std::vector<int>& dc_symbols,
+                                 const std::vector<int>& ac_counts, const std::vector<int>& ac_symbols,
+                                 const std::vector<TinyScan>& scans) {
+  Bytes jpeg = join_jpeg(tiny_grey_headers(0xC2, dc_counts, dc_symbols, ac_counts, ac_symbols));
+  for (const TinyScan& scan : scans) {
+    JpegParts part;
+    part.start.clear();
+    part.segments.push_back(
+        make_segment(0xDA, {1, 1, scan.tables, scan.spectral_start, scan.spectral_end, scan.approximation}));
+    part.tail = pack_bits(scan.bits);
+    const Bytes bytes = join_jpeg(part);
+    jpeg.insert(jpeg.end(), bytes.begin(), bytes.end());
+  }
+  jpeg.push_back(0xFF);
+  jpeg.push_back(0xD9);
+  return jpeg;
+}
+
+Bytes tiny_grey_jpeg(const std::vector<int>& dc_counts, const std::vector<int>& dc_symbols,
+                     const std::vector<int>& ac_counts, const std::vector<int>& ac_symbols, const std::string& bits) {
+  JpegParts parts = tiny_grey_headers(0xC0, dc_counts, dc_symbols, ac_counts, ac_symbols);
   parts.segments.push_back(make_segment(0xDA, {1, 1, 0x00, 0, 63, 0}));
   parts.tail = pack_bits(bits);
   parts.tail.push_back(0xFF);

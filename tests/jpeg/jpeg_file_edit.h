@@ -41,5 +41,20 @@ JpegSegment make_standalone(int marker);
 Bytes tiny_grey_jpeg(const std::vector<int>& dc_counts, const std::vector<int>& dc_symbols,
                      const std::vector<int>& ac_counts, const std::vector<int>& ac_symbols, const std::string& bits);
 
+// One scan of a tiny progressive file: its band, approximation byte
+// (high << 4 | low), Huffman table byte (DC << 4 | AC) and entropy-coded bits.
+struct TinyScan {
+  int spectral_start;
+  int spectral_end;
+  int approximation;
+  std::string bits;
+  int tables = 0x00;
+};
+
+// An 8x8 greyscale progressive file like tiny_grey_jpeg, with these scans.
+Bytes tiny_progressive_grey_jpeg(const std::vector<int>& dc_counts, const std::vector<int>& dc_symbols,
+                                 const std::vector<int>& ac_counts, const std::vector<int>& ac_symbols,
+                                 const std::vector<TinyScan>& scans);
+
 // Places in `haystack` where `needle` starts.
 std::vector<std::size_t> find_bytes(const Bytes& haystack, const Bytes& needle);

@@ -1,6 +1,7 @@
 // The decoder's inner parts where a picture-level test would hide the cause:
-// the inverse transform against a double-precision one, its DC-only path
-// against the general one, and the bit reader at stuffed bytes and markers.
+// the inverse transform against a double-precision one (in both widths of its
+// column pass), its DC-only path against the general one, and the bit reader
+// at stuffed bytes and markers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -67,6 +68,13 @@ TEST(JpegIdct, StaysWithinOneOfTheExactTransform) {
 // error its 13-bit constants allow at that size.
 TEST(JpegIdct, SixteenBitExtremesStayDefinedAndClose) {
   for_random_blocks(1000, -32768, 32767, true, [](int trial, int worst) { ASSERT_LE(worst, 4) << "trial " << trial; });
+}
+
+// Row results up to 2^15 take the 32-bit column pass, larger ones the 64-bit
+// one: blocks of this range fall on both sides, and both passes must stay
+// within the same error (and overflow nothing: the sanitizer build checks).
+TEST(JpegIdct, BlocksOnBothSidesOfTheThirtyTwoBitColumnPassStayClose) {
+  for_random_blocks(3000, -9000, 9000, false, [](int trial, int worst) { ASSERT_LE(worst, 2) << "trial " << trial; });
 }
 
 TEST(JpegIdct, TheDcOnlyPathMatchesTheGeneralOne) {

@@ -3,6 +3,10 @@
 // (the sanitizer build checks the last).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <set>
 
@@ -25,7 +29,8 @@ const std::set<int> known_errors = {jpeg_error_huffman_counts,  jpeg_error_huffm
                                     jpeg_error_quant_undefined, jpeg_error_huffman_undefined,
                                     jpeg_error_component_count, jpeg_error_sampling,
                                     jpeg_error_corrupt_data,    jpeg_error_restart,
-                                    jpeg_error_internal_limit,  jpeg_error_stream_read,
+                                    jpeg_error_internal_limit,  jpeg_error_spectral_selection,
+                                    jpeg_error_successive_approximation, jpeg_error_stream_read,
                                     jpeg_error_out_of_memory};
 
 // A decoding ended well if it delivered the whole picture without error, or
@@ -54,11 +59,19 @@ std::vector<std::pair<std::string, Bytes>> sample_files() {
   EncodeOptions sixteen_bit;
   sixteen_bit.quality = 5;
   sixteen_bit.force_baseline = false;
+  EncodeOptions progressive;
+  progressive.progressive = true;
+  progressive.h_sampling = 1;
+  EncodeOptions deep_with_restarts;
+  deep_with_restarts.deep_progression = true;
+  deep_with_restarts.restart_interval = 3;
   return {
       {"grey", libjpeg_encode(make_test_picture(24, 20, 1), {})},
       {"colour 2x2 with restarts", libjpeg_encode(make_test_picture(40, 24, 3), restarts)},
       {"colour 2x1 in separate scans", libjpeg_encode(make_test_picture(30, 20, 3), separate)},
       {"colour with 16-bit tables", libjpeg_encode(make_test_picture(20, 30, 3), sixteen_bit)},
+      {"colour 1x2 progressive", libjpeg_encode(make_test_picture(28, 22, 3), progressive)},
+      {"colour deep progression with restarts", libjpeg_encode(make_test_picture(26, 18, 3), deep_with_restarts)},
   };
 }
 
@@ -88,6 +101,26 @@ TEST(JpegRobustness, DamagedFilesEndWithoutCrashing) {
       ASSERT_TRUE(ended_properly(decode_with_ours(damaged))) << name << ", trial " << trial;
     }
   }
+}
+
+// A progressive file whose data ends inside a scan: the blocks that scan
+// reached are complete, the rest keep what the earlier scans gave them.
+TEST(JpegRobustness, ProgressiveFileCutInsideItsLastScanKeepsWhatItHas) {
+  EncodeOptions options;
+  options.progressive = true;
+  const Bytes file = libjpeg_encode(make_test_picture(64, 64, 3), options);
+  const std::size_t last_scan = find_bytes(file, {0xFF, 0xDA}).back();
+  const Bytes cut(file.begin(), file.begin() + static_cast<long>(last_scan + (file.size() - last_scan) * 6 / 10));
+  const OurDecoding whole = decode_with_ours(file);
+  const OurDecoding got = decode_with_ours(cut);
+  ASSERT_EQ(got.error, 0);
+  ASSERT_EQ(got.lines, 64);
+  // The last scan refines the luma blocks row by row: the first two MCU rows
+  // (32 lines) lie well before the cut.
+  const std::size_t top = 32 * 64 * 4;
+  EXPECT_TRUE(std::equal(whole.picture.pixels.begin(), whole.picture.pixels.begin() + top, got.picture.pixels.begin()))
+      << "lines above the cut differ";
+  EXPECT_NE(whole.picture.pixels, got.picture.pixels) << "the cut lost nothing: the test cuts in the wrong place";
 }
 
 TEST(JpegRobustness, GarbageAfterTheEndOfImageIsIgnored) {
@@ -121,4 +154,24 @@ TEST(JpegRobustness, LargestFramesWithoutDataFailQuickly) {
     EXPECT_EQ(got.picture.width, 8192) << c.name;
     EXPECT_EQ(got.error, jpeg_error_corrupt_data) << c.name;
   }
+}
+
+// Inputs found by fuzzing, kept so that every run of the suite decodes them
+// (and the fuzzer starts from them). The name says the outcome:
+// NAME.picture.jpg delivers a whole picture, NAME.error-228.jpg ends in -228.
+TEST(JpegRobustness, KeptFuzzerInputsEndAsTheirNamesSay) {
+  const std::filesystem::path folder = std::filesystem::path(QUORVANE_SOURCE_DIR) / "tests/jpeg/regressions";
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    const std::string outcome = entry.path().stem().extension().string();  // ".picture" or ".error-NNN"
+    std::ifstream file(entry.path(), std::ios::binary);
+    const Bytes jpeg{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    ++files;
+    const OurDecoding got = decode_with_ours(jpeg);
+    EXPECT_TRUE(ended_properly(got)) << name;
+    const int expected = outcome == ".picture" ? 0 : -std::stoi(outcome.substr(outcome.find('-') + 1));
+    EXPECT_EQ(got.error, expected) << name << ": expected error " << expected << ", got " << got.error;
+  }
+  EXPECT_GT(files, 0) << "no inputs in " << folder;
 }

@@ -126,6 +126,38 @@ DecodedPicture convert_to_rgbx(const DecodedPicture& ycbcr) {
   return rgbx;
 }
 
+// A progression with narrow spectral bands and up to three successive
+// approximation steps on every component, DC scans interleaved and not,
+// written for three components; a greyscale picture keeps the scans of its
+// one component.
+std::vector<jpeg_scan_info> deep_progression_script(int components) {
+  struct Scan {
+    std::vector<int> components;
+    int ss, se, ah, al;
+  };
+  const Scan scans[] = {
+      {{0, 1, 2}, 0, 0, 0, 2}, {{0}, 1, 2, 0, 3},      {{1}, 1, 9, 0, 2},   {{2}, 1, 9, 0, 2},
+      {{0}, 3, 20, 0, 2},      {{0}, 21, 63, 0, 1},    {{0, 1, 2}, 0, 0, 2, 1}, {{1}, 10, 63, 0, 0},
+      {{0}, 1, 2, 3, 2},       {{0}, 1, 20, 2, 1},     {{2}, 10, 63, 0, 1}, {{0}, 0, 0, 1, 0},
+      {{1, 2}, 0, 0, 1, 0},    {{0}, 1, 63, 1, 0},     {{1}, 1, 9, 2, 1},   {{1}, 1, 9, 1, 0},
+      {{2}, 1, 9, 2, 1},       {{2}, 1, 63, 1, 0},
+  };
+  std::vector<jpeg_scan_info> script;
+  for (const Scan& scan : scans) {
+    jpeg_scan_info info{};
+    for (int c : scan.components) {
+      if (c < components) info.component_index[info.comps_in_scan++] = c;
+    }
+    if (info.comps_in_scan == 0) continue;
+    info.Ss = scan.ss;
+    info.Se = scan.se;
+    info.Ah = scan.ah;
+    info.Al = scan.al;
+    script.push_back(info);
+  }
+  return script;
+}
+
 }  // namespace
 
 TestPicture make_test_picture(int width, int height, int components, unsigned seed) {
@@ -173,6 +205,11 @@ Bytes libjpeg_encode(const TestPicture& picture, const EncodeOptions& options) {
     info.num_scans = picture.components;
   }
   if (options.progressive) jpeg_simple_progression(&info);
+  const std::vector<jpeg_scan_info> deep = deep_progression_script(picture.components);
+  if (options.deep_progression) {
+    info.scan_info = deep.data();
+    info.num_scans = static_cast<int>(deep.size());
+  }
   jpeg_start_compress(&info, TRUE);
   const std::size_t row_bytes = static_cast<std::size_t>(picture.width) * picture.components;
   while (info.next_scanline < info.image_height) {
@@ -239,6 +276,18 @@ Bytes libjpeg_transpose(const Bytes& jpeg) {
   jpeg_write_coefficients(&out, transposed);
   jpeg_finish_compress(&out);
   jpeg_finish_decompress(&in);
+  return encoder.bytes();
+}
+
+Bytes libjpeg_transcode(const Bytes& jpeg, bool progressive) {
+  Decompressor source(jpeg);
+  jvirt_barray_ptr* coefficients = jpeg_read_coefficients(&source.info);
+  Compressor encoder;
+  jpeg_copy_critical_parameters(&source.info, &encoder.info);
+  if (progressive) jpeg_simple_progression(&encoder.info);
+  jpeg_write_coefficients(&encoder.info, coefficients);
+  jpeg_finish_compress(&encoder.info);
+  jpeg_finish_decompress(&source.info);
   return encoder.bytes();
 }
 

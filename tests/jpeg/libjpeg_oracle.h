@@ -29,7 +29,8 @@ struct EncodeOptions {
   int restart_interval = 0;     // MCUs between restart markers
   bool optimise = false;        // optimised Huffman tables
   bool separate_scans = false;  // one scan per component instead of one interleaved scan
-  bool progressive = false;
+  bool progressive = false;       // libjpeg's standard progression script
+  bool deep_progression = false;  // our script: narrow bands, three approximation steps, on every component
   bool arithmetic = false;
 };
 
@@ -57,6 +58,10 @@ DecodedPicture oracle_decode_untransposed(const Bytes& jpeg);
 // The lossless transposition (as jpegtran -transpose), through libjpeg's
 // coefficient API.
 Bytes libjpeg_transpose(const Bytes& jpeg);
+
+// The same coefficients written again (as jpegtran), as a sequential file or
+// with libjpeg's standard progression script.
+Bytes libjpeg_transcode(const Bytes& jpeg, bool progressive);
 
 struct OurDecoding {
   int error = 0;        // error code after the run

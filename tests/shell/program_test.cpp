@@ -39,7 +39,7 @@ TEST(Program, WithoutADisplaySaysSoAndPointsToTheHeadlessRenderer) {
   EXPECT_NE(result.err.find("quorvane-render"), std::string::npos) << result.describe();
 }
 
-TEST(Program, OnSdlsDummyDriverNamedByTheUserPlaysWithoutVsync) {
+TEST(Program, OnSdlsDummyDriverNamedByTheUserPlaysAndEndsCleanly) {
   ChildOptions options = demo_options();
   options.environment["DISPLAY"] = std::nullopt;
   options.environment["SDL_VIDEODRIVER"] = "dummy";

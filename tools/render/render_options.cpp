@@ -22,7 +22,7 @@ CLI::Validator frame_rate_validator() {
                                       : "'" + text + "' is not a frame rate: give a positive number such as 60 or "
                                                      "59.94, or a ratio such as 60000/1001";
       },
-      "RATE");
+      "");
 }
 
 }  // namespace
@@ -37,6 +37,7 @@ std::optional<int> parse_render_options(int argc, char** argv, RenderSettings& s
   CLI::App app(description, "quorvane-render");
   std::string fps = "60";
   app.add_option("--fps", fps, "Frames per second of the virtual clock: a number or a ratio such as 60000/1001")
+      ->type_name("RATE")
       ->default_str("60")
       ->check(frame_rate_validator());
   CLI::Option* frames = app.add_option("--frames", settings.frames_directory,

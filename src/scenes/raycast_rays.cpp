@@ -1,0 +1,95 @@
+// Light mask, ray table and the ray marcher of the raycast scene.
+//
+// The marcher keeps its accumulator in an SSE2 register: one packed
+// saturating byte add or subtract per operation, on a single pixel.
+#include "scenes/raycast_rays.h"
+
+#include <emmintrin.h>
+
+#include <cmath>
+#include <cstdint>
+
+#include "shell/screen_buffer.h"
+
+namespace {
+
+bool on_screen(int x, int y) { return x >= 0 && x < screen_width && y >= 0 && y < screen_height; }
+
+__m128i pixel_vector(Pixel p) { return _mm_cvtsi32_si128(static_cast<int>(p)); }
+Pixel vector_pixel(__m128i v) { return static_cast<Pixel>(_mm_cvtsi128_si32(v)); }
+
+}  // namespace
+
+void make_light_mask(Pixel* picture) {
+  for (int i = 0; i < screen_pixels; ++i) {
+    picture[i] = picture[i] < light_mask_threshold ? light_mask_pixel : 0u;
+  }
+}
+
+void build_ray_table(RayTableEntry* ray_table) {
+  for (int dy = 0; dy < screen_height; ++dy) {
+    for (int dx = 0; dx < screen_width; ++dx) {
+      RayTableEntry& entry = ray_table[dy * screen_width + dx];
+      if (dx == 0 && dy == 0) {
+        entry = RayTableEntry{0, 0, 0};  // no direction; a ray of length 0 draws nothing
+        continue;
+      }
+      // One root, unrounded, for both steps.
+      const double length = std::sqrt(static_cast<double>(dx * dx + dy * dy));
+      entry.step_x = static_cast<std::int32_t>(dx * 65536.0 / length);
+      entry.step_y = static_cast<std::int32_t>(dy * 65536.0 / length);
+      entry.length = static_cast<std::int32_t>(length);
+    }
+  }
+}
+
+void cast_ray(const RayTableEntry* ray_table, int decay, int shift, int x0, int y0, int x1, int y1, const Pixel* mask,
+              Pixel* work) {
+  // Off-screen ends would index past the table or the pictures.
+  if (!on_screen(x0, y0) || !on_screen(x1, y1)) return;
+  const int dx = x1 - x0;
+  const int dy = y1 - y0;
+  const RayTableEntry& entry = ray_table[std::abs(dy) * screen_width + std::abs(dx)];
+  const std::int32_t step_x = dx < 0 ? -entry.step_x : entry.step_x;
+  const std::int32_t step_y = dy < 0 ? -entry.step_y : entry.step_y;
+  int remaining = entry.length - ray_short_of_target;
+  if (remaining > ray_max_pixels) remaining = ray_max_pixels;
+
+  // 16.16 position. The steps are truncated unit vectors and the ray stops
+  // short of its target, so every position stays between start and target:
+  // on the screen and never negative.
+  std::int32_t px = x0 * 65536;
+  std::int32_t py = y0 * 65536;
+  const __m128i decay_amount = pixel_vector(static_cast<Pixel>(decay));
+  const __m128i shift_count = _mm_cvtsi32_si128(shift);
+  __m128i light = _mm_setzero_si128();
+  for (; remaining > 0; --remaining) {
+    const int index = (px >> 16) + (py >> 16) * screen_width;
+    light = _mm_adds_epu8(light, pixel_vector(mask[index]));
+    const __m128i lit = _mm_sll_epi32(light, shift_count);  // into the light's channel
+    work[index] = vector_pixel(_mm_adds_epu8(pixel_vector(work[index]), lit));
+    light = _mm_subs_epu8(light, decay_amount);
+    px += step_x;
+    py += step_y;
+  }
+}
+
+void cast_light(const RayTableEntry* ray_table, int decay, int shift, int light_x, int light_y, const Pixel* mask,
+                Pixel* work) {
+  constexpr int spacing = 4;
+  constexpr int first = 1;
+  constexpr int last_column = screen_width - 1;  // 639
+  constexpr int last_row = screen_height - 1;    // 479
+  for (int x = first; x < screen_width; x += spacing) {
+    cast_ray(ray_table, decay, shift, light_x, light_y, x, 0, mask, work);
+  }
+  for (int x = first; x < screen_width; x += spacing) {
+    cast_ray(ray_table, decay, shift, light_x, light_y, x, last_row, mask, work);
+  }
+  for (int y = first; y < screen_height; y += spacing) {
+    cast_ray(ray_table, decay, shift, light_x, light_y, first, y, mask, work);
+  }
+  for (int y = first; y < screen_height; y += spacing) {
+    cast_ray(ray_table, decay, shift, light_x, light_y, last_column, y, mask, work);
+  }
+}

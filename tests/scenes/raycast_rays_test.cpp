@@ -1,0 +1,245 @@
+// The raycast scene's light: the mask threshold, the ray table, single rays
+// on small synthetic masks and the 560 rays of one light.
+#include "scenes/raycast_rays.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scene_rig.h"
+#include "shell/screen_buffer.h"
+
+namespace {
+
+int at(int x, int y) { return y * screen_width + x; }
+
+// A filled ray table, built once for all the ray tests.
+const RayTableEntry* ray_table() {
+  static const std::unique_ptr<RayTableEntry[]> table = [] {
+    std::unique_ptr<RayTableEntry[]> built(new RayTableEntry[ray_table_entries]());
+    build_ray_table(built.get());
+    return built;
+  }();
+  return table.get();
+}
+
+// The pixels of `work` that are not 0, as "(x, y)".
+std::vector<std::pair<int, int>> lit_pixels(const ScreenBuffer& work) {
+  std::vector<std::pair<int, int>> lit;
+  for (int i = 0; i < screen_pixels; ++i) {
+    if (work[i] != 0) lit.emplace_back(i % screen_width, i / screen_width);
+  }
+  return lit;
+}
+
+TEST(LightMask, ComparesWholePixelValuesAgainst0x050505) {
+  const struct {
+    Pixel title;
+    Pixel mask;
+  } cases[] = {
+      {0x050504, 0xFF}, {0x04FFFF, 0xFF}, {0x000000, 0xFF}, {0x050505, 0x00},
+      {0x050600, 0x00}, {0xFFFFFF, 0x00}, {0x010000, 0xFF}, {0x06FFFF, 0x00},
+  };
+  ScreenBuffer picture;
+  for (std::size_t k = 0; k < std::size(cases); ++k) picture[static_cast<int>(k)] = cases[k].title;
+  for (int i = static_cast<int>(std::size(cases)); i < screen_pixels; ++i) picture[i] = 0x808080;
+  make_light_mask(picture.pixels());
+  for (std::size_t k = 0; k < std::size(cases); ++k) {
+    EXPECT_EQ(picture[static_cast<int>(k)], cases[k].mask)
+        << "title " << pixel_text(cases[k].title) << ": expected " << pixel_text(cases[k].mask) << ", got "
+        << pixel_text(picture[static_cast<int>(k)]);
+  }
+  EXPECT_EQ(picture[screen_pixels - 1], 0u);
+}
+
+TEST(RayTable, HoldsTruncatedUnitStepsAndLengths) {
+  const struct {
+    int dx, dy;
+    RayTableEntry expected;
+  } cases[] = {
+      {0, 0, {0, 0, 0}},
+      {1, 0, {65536, 0, 1}},
+      {0, 7, {0, 65536, 7}},
+      {3, 4, {39321, 52428, 5}},          // 39321.6, 52428.8
+      {1, 1, {46340, 46340, 1}},          // 65536 / sqrt 2 = 46340.95, length 1.414
+      {639, 479, {52438, 39308, 798}},    // length 798.6
+  };
+  for (const auto& c : cases) {
+    const RayTableEntry& got = ray_table()[c.dy * screen_width + c.dx];
+    EXPECT_TRUE(got.step_x == c.expected.step_x && got.step_y == c.expected.step_y && got.length == c.expected.length)
+        << "(" << c.dx << ", " << c.dy << "): expected " << c.expected.step_x << ", " << c.expected.step_y << ", "
+        << c.expected.length << "; got " << got.step_x << ", " << got.step_y << ", " << got.length;
+  }
+}
+
+// One ray on a mask with a single mask value at the ray's start: the light
+// it picks up there is all it carries.
+struct RayCase {
+  const char* name;
+  int x0, y0, x1, y1;
+  int decay;
+  Pixel start_mask;
+};
+
+TEST(CastRay, WritesFromTheLightOwnPixelAndStopsShortOfItsTarget) {
+  const struct {
+    RayCase ray;
+    int expected_pixels;  // pixels written, each exactly once on these straight rays
+  } cases[] = {
+      {{"length 25 draws nothing", 100, 100, 125, 100, 0, 0xFF}, 0},
+      {{"length 26 draws one pixel", 100, 100, 126, 100, 0, 0xFF}, 1},
+      {{"length 25 diagonal-ish draws nothing", 100, 100, 115, 120, 0, 0xFF}, 0},
+      {{"rightward", 10, 200, 300, 200, 0, 0xFF}, 265},
+      {{"leftward", 300, 300, 100, 300, 0, 0xFF}, 175},
+      {{"downward", 100, 50, 100, 400, 0, 0xFF}, 325},
+      {{"upward", 300, 300, 300, 100, 0, 0xFF}, 175},
+      {{"target equals start", 40, 40, 40, 40, 0, 0xFF}, 0},
+  };
+  for (const auto& c : cases) {
+    const RayCase& r = c.ray;
+    ScreenBuffer mask, work;
+    mask[at(r.x0, r.y0)] = r.start_mask;
+    cast_ray(ray_table(), r.decay, 0, r.x0, r.y0, r.x1, r.y1, mask.pixels(), work.pixels());
+    const auto lit = lit_pixels(work);
+    ASSERT_EQ(static_cast<int>(lit.size()), c.expected_pixels) << r.name;
+    if (lit.empty()) continue;
+    EXPECT_EQ(work[at(r.x0, r.y0)], 0xFFu) << r.name << ": the first pixel is the light's own";
+    const int sx = (r.x1 > r.x0) - (r.x1 < r.x0);
+    const int sy = (r.y1 > r.y0) - (r.y1 < r.y0);
+    for (int k = 0; k < c.expected_pixels; ++k) {
+      const int x = r.x0 + k * sx;
+      const int y = r.y0 + k * sy;
+      EXPECT_EQ(work[at(x, y)], 0xFFu) << r.name << ": pixel " << k << " (" << x << ", " << y << ")";
+    }
+  }
+}
+
+TEST(CastRay, ARayOf700RunsOnly400Steps) {
+  int dx = 0, dy = 0;
+  for (int y = 0; y < screen_height && dx == 0; ++y) {
+    for (int x = 0; x < screen_width; ++x) {
+      if (static_cast<int>(std::sqrt(static_cast<double>(x * x + y * y))) == 700) {
+        dx = x, dy = y;
+        break;
+      }
+    }
+  }
+  ASSERT_GT(dx, 0);
+  ScreenBuffer mask, work;
+  mask[at(0, 0)] = 0xFF;
+  cast_ray(ray_table(), 0, 0, 0, 0, dx, dy, mask.pixels(), work.pixels());
+  // The last of the 400 unit steps lands 399 pixels along the ray, give or
+  // take the pixel it falls in; without the limit it would run 675.
+  double furthest = 0.0;
+  for (const auto& [x, y] : lit_pixels(work)) furthest = std::max(furthest, std::hypot(x, y));
+  EXPECT_GT(furthest, 397.5) << "ray to (" << dx << ", " << dy << ")";
+  EXPECT_LE(furthest, 399.0) << "ray to (" << dx << ", " << dy << ")";
+}
+
+TEST(CastRay, DiagonalRaysUseTheNegatedStepsOfTheirQuadrant) {
+  const struct {
+    const char* name;
+    int x1, y1;
+  } targets[] = {{"up-left", 100, 100}, {"up-right", 500, 120}, {"down-left", 80, 420}, {"down-right", 600, 470}};
+  const int x0 = 320, y0 = 240;
+  for (const auto& t : targets) {
+    ScreenBuffer mask, work;
+    mask[at(x0, y0)] = 0xFF;
+    cast_ray(ray_table(), 0, 0, x0, y0, t.x1, t.y1, mask.pixels(), work.pixels());
+    const double length = std::hypot(t.x1 - x0, t.y1 - y0);
+    const auto lit = lit_pixels(work);
+    ASSERT_FALSE(lit.empty()) << t.name;
+    for (const auto& [x, y] : lit) {
+      // Every lit pixel lies on the segment towards the target, within a pixel.
+      const double along = ((x - x0) * (t.x1 - x0) + (y - y0) * (t.y1 - y0)) / length;
+      const double across = std::abs((x - x0) * (t.y1 - y0) - (y - y0) * (t.x1 - x0)) / length;
+      EXPECT_GE(along, -0.01) << t.name << " (" << x << ", " << y << ")";
+      EXPECT_LE(along, length - 24.0) << t.name << " (" << x << ", " << y << ")";
+      EXPECT_LT(across, 1.5) << t.name << " (" << x << ", " << y << ")";
+    }
+  }
+}
+
+TEST(CastRay, DecayLowersTheStreakPerPixelAndZeroKeepsItFull) {
+  for (int decay : {0, 1, 3, 20, 255}) {
+    ScreenBuffer mask, work;
+    mask[at(50, 60)] = 0xFF;
+    cast_ray(ray_table(), decay, 8, 50, 60, 600, 60, mask.pixels(), work.pixels());
+    for (int k = 0; k < 400; ++k) {
+      const int expected_level = std::max(0, 255 - k * decay);
+      const Pixel expected = static_cast<Pixel>(expected_level) << 8;
+      const Pixel got = work[at(50 + k, 60)];
+      ASSERT_EQ(got, expected) << "decay " << decay << ", pixel " << k << ": expected " << pixel_text(expected)
+                               << ", got " << pixel_text(got);
+    }
+    EXPECT_EQ(work[at(450, 60)], 0u) << "decay " << decay << ": the 401st pixel";
+  }
+}
+
+TEST(CastRay, PicksUpEveryMaskPixelItCrosses) {
+  // Mask pixels at 0, 100 and 150 steps along a horizontal ray with decay 2.
+  ScreenBuffer mask, work;
+  for (int k : {0, 100, 150}) mask[at(10 + k, 5)] = 0xFF;
+  cast_ray(ray_table(), 2, 16, 10, 5, 639, 5, mask.pixels(), work.pixels());
+  const struct {
+    int step;
+    int red;
+  } expected[] = {{0, 255}, {99, 57}, {100, 255}, {149, 157}, {150, 255}, {200, 155}, {299, 0}};
+  for (const auto& e : expected) {
+    const Pixel got = work[at(10 + e.step, 5)];
+    EXPECT_EQ(got, static_cast<Pixel>(e.red) << 16) << "step " << e.step << ": got " << pixel_text(got);
+  }
+}
+
+TEST(CastRay, ChannelsAddWithoutInterferingAndSaturate) {
+  const int x0 = 200, y0 = 100, x1 = 200, y1 = 400;
+  ScreenBuffer mask, work;
+  mask[at(x0, y0)] = 0x64;  // 100
+  work[at(x0, y0 + 10)] = 0x00C81234;
+  for (int shift : {16, 8, 0}) cast_ray(ray_table(), 0, shift, x0, y0, x1, y1, mask.pixels(), work.pixels());
+  EXPECT_EQ(work[at(x0, y0 + 5)], 0x00646464u) << pixel_text(work[at(x0, y0 + 5)]);
+  // Red 200 + 100 saturates, green 0x12 + 100 = 0x76, blue 0x34 + 100 = 0x98.
+  EXPECT_EQ(work[at(x0, y0 + 10)], 0x00FF7698u) << pixel_text(work[at(x0, y0 + 10)]);
+  for (int repeat = 0; repeat < 3; ++repeat) {
+    cast_ray(ray_table(), 0, 16, x0, y0, x1, y1, mask.pixels(), work.pixels());
+  }
+  EXPECT_EQ(work[at(x0, y0 + 5)], 0x00FF6464u) << "red stays at 255: " << pixel_text(work[at(x0, y0 + 5)]);
+}
+
+TEST(CastRay, AStartOrTargetOffTheScreenDrawsNothing) {
+  const struct {
+    int x0, y0, x1, y1;
+  } cases[] = {{-1, 100, 300, 100}, {100, 480, 100, 0}, {100, 100, 640, 100}, {100, 100, 100, -5}};
+  for (const auto& c : cases) {
+    ScreenBuffer mask, work;
+    for (int i = 0; i < screen_pixels; ++i) mask[i] = 0xFF;
+    cast_ray(ray_table(), 0, 0, c.x0, c.y0, c.x1, c.y1, mask.pixels(), work.pixels());
+    EXPECT_TRUE(lit_pixels(work).empty()) << "(" << c.x0 << ", " << c.y0 << ") to (" << c.x1 << ", " << c.y1 << ")";
+  }
+}
+
+TEST(CastLight, CastsToEveryFourthPixelOfTheFourBorders) {
+  const int lx = 300, ly = 220;
+  ScreenBuffer mask, expected, work;
+  mask[at(lx, ly)] = 0xFF;
+  int rays = 0;
+  const auto ray = [&](int x, int y) {
+    cast_ray(ray_table(), 1, 0, lx, ly, x, y, mask.pixels(), expected.pixels());
+    ++rays;
+  };
+  for (int x = 1; x <= 637; x += 4) ray(x, 0);
+  for (int x = 1; x <= 637; x += 4) ray(x, 479);
+  for (int y = 1; y <= 477; y += 4) ray(1, y);
+  for (int y = 1; y <= 477; y += 4) ray(639, y);
+  ASSERT_EQ(rays, rays_per_light);
+  cast_light(ray_table(), 1, 0, lx, ly, mask.pixels(), work.pixels());
+  int differences = 0;
+  for (int i = 0; i < screen_pixels; ++i) differences += work[i] != expected[i];
+  EXPECT_EQ(differences, 0);
+  EXPECT_GT(lit_pixels(work).size(), 20000u) << "the rays light a wide fan";
+}
+
+}  // namespace

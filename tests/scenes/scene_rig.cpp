@@ -1,0 +1,43 @@
+// The scene test rig.
+#include "scene_rig.h"
+
+#include <cstdio>
+#include <string>
+
+SceneRig::SceneRig(FrameRate rate, std::vector<std::int64_t> key_frames)
+    : backend(ptc::HeadlessScript{rate, std::move(key_frames), {}},
+              [this](const ptc::HeadlessFrame& frame) { frames.emplace_back(frame.pixels, frame.pixels + screen_pixels); }),
+      console(backend),
+      surface(screen_width, screen_height, ptc::program_format()) {
+  console.open("scene test", screen_width, screen_height, ptc::program_format(), 0);
+  console.update();  // the loading picture
+  frames.clear();
+  for (ScreenBuffer** buffer : {&shared.work_a, &shared.work_b, &shared.work_c, &shared.work_d, &shared.work_e,
+                                &shared.portrait_1, &shared.portrait_2, &shared.portrait_3, &shared.portrait_4,
+                                &shared.work_j, &shared.tv_mask_picture, &shared.work_l, &shared.work_m,
+                                &shared.work_n, &shared.transition_picture, &shared.zibbet_picture}) {
+    *buffer = memory.allocate_buffer();
+  }
+  for (ScreenBuffer*& buffer : shared.words_pictures) buffer = memory.allocate_buffer();
+  for (ScreenBuffer*& buffer : shared.sublim_pictures) buffer = memory.allocate_buffer();
+  shared.ray_table = memory.allocate_ray_table();
+}
+
+std::vector<double> loop_frame_times(FrameRate rate, double length, double start, bool first_delta_zero) {
+  std::vector<double> times;
+  const double step = 6.25 * (rate.seconds_at(1) - rate.seconds_at(0));
+  double time = start;
+  bool first = first_delta_zero;
+  while (time < length) {
+    times.push_back(time);
+    time += first ? 0.0 : step;
+    first = false;
+  }
+  return times;
+}
+
+std::string pixel_text(Pixel p) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(p));
+  return text;
+}
