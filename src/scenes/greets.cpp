@@ -1,15 +1,229 @@
-// The greets scene. Stands in place until the scene arrives: it shows no frame,
-// and its run keeps the key rule's reading points.
+// The greets scene: its state, start-up, and the six phases it plays.
 #include "scenes/greets.h"
 
-void greets_init(const SharedPictures&) {}
+#include <algorithm>
+#include <cstring>
 
-void greets_prepare() {}
+#include "data/config_reader.h"
+#include "data/picture_loader.h"
+#include "data/spline_path.h"
+#include "render/camera.h"
+#include "render/lattice.h"
+#include "scenes/greets_ripple.h"
+#include "shell/pixel_ops.h"
+#include "shell/screen_buffer.h"
+
+namespace {
+
+// Scene time runs at 6.25 units per second of the timer.
+constexpr double scene_units_per_second = 6.25;
+constexpr int border_width = 16;  // pixels of black frame around phases 1-4
+constexpr int lattice_focal = 320;
+
+struct GreetsScene {
+  const SharedPictures* shared = nullptr;
+  GreetsLengths lengths;
+  SplinePath camera_location_path;
+  SplinePath camera_axis_path;
+  Camera camera;  // w stays 0: a half turn about the axis keeps the wrapped lattice seamless
+  LatticeMesh lattice;
+  RippleGrid ripple;
+};
+
+GreetsScene greets;
+
+const Pixel* greetings_picture() { return greets.shared->work_n->pixels(); }
+Pixel* lattice_picture() { return greets.shared->work_b->pixels(); }
+
+void read_lengths(GreetsLengths& lengths) {
+  ConfigReader reader;
+  config_open(reader, "data/greets.conf");
+  for (double* length : {&lengths.flight, &lengths.picture_fade_in, &lengths.ripple, &lengths.fade_out,
+                         &lengths.words_fade_in, &lengths.words_hold}) {
+    config_read_double(reader, *length);
+  }
+  config_close(reader);
+}
+
+// The frame's lattice into L (work_b): the camera moves one step along its
+// paths, and the lattice is drawn as it sees it.
+void render_lattice(Pixel* lattice_out) {
+  std::memset(lattice_out, 0, screen_bytes);
+  path_advance(greets.camera_location_path);
+  path_advance(greets.camera_axis_path);
+  greets.camera.position = path_position(greets.camera_location_path);
+  greets.camera.axis = path_position(greets.camera_axis_path);  // normalised by the camera
+  lattice_reset(greets.lattice);
+  const Matrix4 view = camera_view_matrix(greets.camera);
+  lattice_transform(greets.lattice, view);
+  lattice_project(greets.lattice, lattice_focal, screen_width / 2, screen_height / 2);
+  lattice_draw_edges(greets.lattice.projected, lattice_out);
+}
+
+// Scan lines and frame: how phases 1-4 finish S after the blur.
+void finish_screen(Pixel* screen) {
+  apply_tv_mask(greets.shared->tv_mask_picture->pixels(), screen);
+  draw_black_border(screen);
+}
+
+// Phase 1. The paths step by the frame's own time step here only: later
+// phases keep the last one.
+void compose_flight(double dt, Pixel* screen) {
+  greets.camera_location_path.step = dt;
+  greets.camera_axis_path.step = dt;
+  render_lattice(lattice_picture());
+  blur8_buffer(lattice_picture(), screen);
+  finish_screen(screen);
+}
+
+// Phase 2: the greetings picture, faded, over the lattice.
+void compose_picture_fade_in(double time, Pixel* screen) {
+  Pixel* faded = greets.shared->work_e->pixels();
+  Pixel* sum = greets.shared->work_m->pixels();
+  std::memcpy(faded, greetings_picture(), screen_bytes);
+  render_lattice(lattice_picture());
+  fade_buffer(pixel_grey(greets_fade_in_level(time, greets.lengths.picture_fade_in)), faded);
+  add_buffers_saturate(lattice_picture(), faded, sum);
+  blur8_buffer(sum, screen);
+  finish_screen(screen);
+}
+
+// Phases 3 and 4: picture and lattice together through the ring-wave warp,
+// blurred into S.
+void ripple_into_screen(Pixel* screen) {
+  Pixel* picture = lattice_picture();
+  Pixel* warped = greets.shared->work_e->pixels();
+  std::int32_t* source_map = greets.shared->work_l->indices();
+  render_lattice(picture);
+  add_buffer_saturate(greetings_picture(), picture);
+  build_ripple_grid(greets.ripple);
+  build_grid_map(greets.ripple, source_map);
+  gather_pixels(source_map, picture, warped);  // checked: edge nodes map past the picture
+  blur8_buffer(warped, screen);
+}
+
+void compose_ripple(Pixel* screen) {
+  ripple_into_screen(screen);
+  finish_screen(screen);
+}
+
+void compose_fade_out(double time, Pixel* screen) {
+  ripple_into_screen(screen);
+  fade_buffer(pixel_grey(greets_fade_out_level(time, greets.lengths.fade_out)), screen);
+  finish_screen(screen);
+}
+
+// Phases 5 and 6: the closing words, full screen, no scan lines.
+void compose_words_fade_in(double time, Pixel* screen) {
+  std::memcpy(screen, greets.shared->words_pictures[6]->pixels(), screen_bytes);
+  fade_buffer(pixel_grey(greets_fade_in_level(time, greets.lengths.words_fade_in)), screen);
+}
+
+void compose_words_hold(Pixel* screen) {
+  Pixel* second = lattice_picture();
+  std::memcpy(second, greets.shared->words_pictures[7]->pixels(), screen_bytes);
+  add_buffers_saturate(second, greets.shared->words_pictures[6]->pixels(), screen);
+}
+
+// Truncated to a grey level; clamped, because only inside its phase's loop
+// does a fade's time stay below the phase's length.
+int grey_level(double level) {
+  if (!(level > 0.0)) return 0;  // NaN too
+  return level >= 255.0 ? 255 : static_cast<int>(level);
+}
+
+enum class Phase { flight, picture_fade_in, ripple, fade_out, words_fade_in, words_hold };
+
+double phase_length(Phase phase) {
+  const GreetsLengths& lengths = greets.lengths;
+  switch (phase) {
+    case Phase::flight: return lengths.flight;
+    case Phase::picture_fade_in: return lengths.picture_fade_in;
+    case Phase::ripple: return lengths.ripple;
+    case Phase::fade_out: return lengths.fade_out;
+    case Phase::words_fade_in: return lengths.words_fade_in;
+    case Phase::words_hold: return lengths.words_hold;
+  }
+  return 0.0;
+}
+
+void compose(Phase phase, double time, double dt, Pixel* screen) {
+  switch (phase) {
+    case Phase::flight: compose_flight(dt, screen); return;
+    case Phase::picture_fade_in: compose_picture_fade_in(time, screen); return;
+    case Phase::ripple: compose_ripple(screen); return;
+    case Phase::fade_out: compose_fade_out(time, screen); return;
+    case Phase::words_fade_in: compose_words_fade_in(time, screen); return;
+    case Phase::words_hold: compose_words_hold(screen); return;
+  }
+}
+
+// One phase's frame loop from scene time `time`; returns the time reached.
+// A waiting key ends it before the next frame, and is left waiting.
+double play_phase(const SceneContext& context, ptc::Timer& timer, Phase phase, double time) {
+  const double length = phase_length(phase);
+  while (time < length) {
+    if (context.console.key()) break;
+    const double dt = timer.delta() * scene_units_per_second;
+    Pixel* screen = context.surface.lock();
+    compose(phase, time, dt, screen);
+    context.surface.unlock();
+    context.surface.copy(context.console);
+    context.console.update();
+    time += dt;
+  }
+  return time;
+}
+
+}  // namespace
+
+void greets_init(const SharedPictures& shared) {
+  greets = GreetsScene{};
+  greets.shared = &shared;
+  lattice_mesh_build(greets.lattice, lattice_point_count, 0);
+  lattice_fill_grid(greets.lattice.rest);
+  ripple_grid_at_rest(greets.ripple);
+  load_jpeg_picture("data/greets.jpg", shared.work_n->pixels());
+  path_load(greets.camera_location_path, "data/g-camera.bsp");
+  path_load(greets.camera_axis_path, "data/g-axis.bsp");
+  greets.camera.wrap = true;
+  read_lengths(greets.lengths);
+}
+
+void greets_prepare() {
+  std::int32_t* source_map = greets.shared->work_l->indices();
+  for (std::int32_t i = 0; i < screen_pixels; ++i) source_map[i] = i;
+}
 
 void greets_run(const SceneContext& context) {
-  constexpr int phase_count = 6;
-  for (int phase = 1; phase <= phase_count; ++phase) {
-    consume_waiting_key(context.console);  // after each phase
+  ptc::Timer timer(context.console);
+  timer.start();
+  timer.delta();  // the first reading is discarded
+  double time = 0.0;
+  for (Phase phase : {Phase::flight, Phase::picture_fade_in, Phase::ripple, Phase::fade_out, Phase::words_fade_in,
+                      Phase::words_hold}) {
+    const double length = phase_length(phase);
+    time = play_phase(context, timer, phase, time);
+    consume_waiting_key(context.console);
+    // The next phase begins with this one's overshoot; after a key, at 0.
+    time = time > length ? time - length : 0.0;
   }
   consume_waiting_key(context.console);  // end of the run
+}
+
+GreetsLengths greets_lengths() { return greets.lengths; }
+
+int greets_fade_in_level(double time, double length) { return grey_level(255.0 - time / length * 255.0); }
+
+int greets_fade_out_level(double time, double length) { return grey_level(time / length * 255.0); }
+
+void draw_black_border(Pixel* screen) {
+  constexpr std::size_t band_bytes = border_width * screen_width * sizeof(Pixel);
+  std::memset(screen, 0, band_bytes);
+  std::memset(screen + (screen_height - border_width) * screen_width, 0, band_bytes);
+  for (int y = border_width; y < screen_height - border_width; ++y) {
+    Pixel* row = screen + y * screen_width;
+    std::fill(row, row + border_width, 0u);
+    std::fill(row + screen_width - border_width, row + screen_width, 0u);
+  }
 }

@@ -1,0 +1,41 @@
+// The greets scene's ring-wave warp: a coarse grid of nodes that swing
+// towards and away from the screen centre in rings spreading outwards, and
+// the per-pixel source map built from it each frame.
+//
+// Nodes sit every 16 pixels (40 columns x 30 rows) and hold pixel
+// coordinates in 16.16 fixed point. The map is a ScreenBuffer-sized table of
+// pixel indices, read by gather_pixels: nodes pulled onto the bottom edge
+// give indices past the picture, which the checked gather reads as pixel 0.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+constexpr int ripple_columns = 40;
+constexpr int ripple_rows = 30;
+constexpr int ripple_nodes = ripple_columns * ripple_rows;
+constexpr int ripple_cell = 16;  // pixels between neighbouring nodes at rest
+
+struct RippleGrid {
+  // Node (row r, column k) is entry r * 40 + k; pixel coordinates in 16.16.
+  std::array<std::int64_t, ripple_nodes> x{};
+  std::array<std::int64_t, ripple_nodes> y{};
+  // The wave's front, in pixels of half the distance to the centre: 0 at
+  // program start, 10 more each frame, back to 0 where it would reach 400.
+  double phase = 0.0;
+};
+
+constexpr int ripple_node(int row, int column) { return row * ripple_columns + column; }
+
+// Every node at its rest position (16k, 16r); the phase is left alone.
+void ripple_grid_at_rest(RippleGrid& grid);
+
+// Advances the phase by one frame and moves every node for it. A node moves
+// along its line to the centre and never crosses the screen's middle lines
+// (x = 320, y = 240); nodes swung outwards past the edges stop on them.
+void build_ripple_grid(RippleGrid& grid);
+
+// Fills the 307,200 pixel indices of `map`: each 16 x 16 cell walks from its
+// top-left node, down towards the node below and across towards the node on
+// the right (the last column and row use their own node instead).
+void build_grid_map(const RippleGrid& grid, std::int32_t* map);

@@ -1,0 +1,42 @@
+// The scene lengths from data/*.conf.
+#include "support/scene_lengths.h"
+
+#include "data/config_reader.h"
+
+namespace {
+
+// Where a scene's loop lengths stand in its parameter file.
+struct LengthSource {
+  const char* scene;
+  const char* file;
+  std::vector<int> length_values;  // positions, in reading order, of the values that are loop lengths
+  int loops;
+};
+
+// The values of `file` in reading order, up to the last one needed.
+std::vector<double> read_values(const char* file, int count) {
+  std::vector<double> values(count, 0.0);
+  ConfigReader reader;
+  if (config_open(reader, file)) {
+    for (double& value : values) config_read_double(reader, value);
+  }
+  return values;
+}
+
+}  // namespace
+
+std::vector<SceneLength> committed_scene_lengths() {
+  const LengthSource sources[] = {
+      {"greets", "data/greets.conf", {0, 1, 2, 3, 4, 5}, 6},
+  };
+  std::vector<SceneLength> lengths;
+  for (const LengthSource& source : sources) {
+    int needed = 0;
+    for (int position : source.length_values) needed = position + 1 > needed ? position + 1 : needed;
+    const std::vector<double> values = read_values(source.file, needed);
+    SceneLength length{source.scene, 0.0, source.loops};
+    for (int position : source.length_values) length.units += values[position];
+    lengths.push_back(length);
+  }
+  return lengths;
+}
