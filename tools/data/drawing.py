@@ -145,3 +145,10 @@ def save_jpeg(picture, path, form):
     ppm = b"P6\n%d %d\n255\n" % picture.size + picture.tobytes()
     with open(path, "wb") as out:
         subprocess.run(command, input=ppm, stdout=out, check=True)
+
+
+def save_pictures(out_dir, pictures):
+    """Writes each (file name, make, form) picture into out_dir; returns the names."""
+    for name, make, form in pictures:
+        save_jpeg(make(), os.path.join(out_dir, name), form)
+    return [name for name, _, _ in pictures]

@@ -3,12 +3,11 @@ read at a glance, each shown for one frame in place of a scene's picture.
 Two per scene: starwarp (an eye, a sunburst), particles (a six-armed star,
 a spiral), blobby (three lights mixing, Zibbet looking close)."""
 import math
-import os
 
 from PIL import Image, ImageDraw
 
-from drawing import (HEIGHT, JpegForm, SANS_BOLD, WIDTH, clamp_byte, downsample, font, from_function, mix,
-                     save_jpeg, supersampled)
+from drawing import (save_pictures, HEIGHT, JpegForm, SANS_BOLD, WIDTH, clamp_byte, downsample, font, from_function, mix,
+                     supersampled)
 from mascot import draw_zibbet
 
 # Luma sampled 1x2 (4:4:0), which only cjpeg writes; some with restarts.
@@ -158,6 +157,4 @@ FLASHES = [
 
 
 def generate(out_dir):
-    for name, make, form in FLASHES:
-        save_jpeg(make(), os.path.join(out_dir, name), form)
-    return [name for name, _, _ in FLASHES]
+    return save_pictures(out_dir, FLASHES)

@@ -1,13 +1,12 @@
 """The screen-wide pictures of the opening: the loading screen, the title
 that the raycast scene turns into its light mask, and the tv mask that is
 subtracted from every shown frame."""
-import os
 import random
 
 from PIL import Image, ImageDraw, ImageFilter
 
-from drawing import (HEIGHT, JpegForm, SANS_BOLD, SERIF, WIDTH, clamp_byte, downsample,
-                     font, from_function, glow_onto, mix, save_jpeg, supersampled, text_mask, vertical_gradient)
+from drawing import (save_pictures, HEIGHT, JpegForm, SANS_BOLD, SERIF, WIDTH, clamp_byte, downsample,
+                     font, from_function, glow_onto, mix, supersampled, text_mask, vertical_gradient)
 
 INTRO_FORM = JpegForm(sampling="2x2", progressive=True, quality=90)
 # Clean mask edges: no chroma subsampling and little quantisation noise.
@@ -99,6 +98,4 @@ PICTURES = [
 
 
 def generate(out_dir):
-    for name, make, form in PICTURES:
-        save_jpeg(make(), os.path.join(out_dir, name), form)
-    return [name for name, _, _ in PICTURES]
+    return save_pictures(out_dir, PICTURES)
