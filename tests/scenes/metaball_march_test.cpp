@@ -1,0 +1,240 @@
+// The metaball field and its marches: the falloff table's ends, bounding
+// spheres, the thresholds of the three marches, their start counters, the
+// bound on every march, and the shading of a normal.
+#include "scenes/metaball_march.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace {
+
+std::string text(const Vector3& v) {
+  return "(" + std::to_string(v.x) + ", " + std::to_string(v.y) + ", " + std::to_string(v.z) + ")";
+}
+
+TEST(FalloffTable, RunsFromOneHundredAtACentreToAFlatTail) {
+  FalloffTable table;
+  falloff_table_build(table);
+  struct Case {
+    double squared_distance;
+    double expected;
+  };
+  const Case cases[] = {
+      {0.0, 100.0},   // at the centre
+      {0.99, 100.0},  // truncated to entry 0
+      {1.0, 1.0},     // 1 / sqrt(1)
+      {4.5, 0.5},     // truncated to 4
+      {64.0, 0.125},
+      {1023.9, 1.0 / std::sqrt(1023.0)},
+      {1024.0, 0.05},  // the tail is higher than 1 / 32
+      {5000.0, 0.05},
+      {1e300, 0.05},  // far beyond an int
+      {std::numeric_limits<double>::infinity(), 0.05},
+      {std::numeric_limits<double>::quiet_NaN(), 0.05},
+  };
+  for (const Case& c : cases) {
+    EXPECT_DOUBLE_EQ(falloff_at(table, c.squared_distance), c.expected) << "squared distance " << c.squared_distance;
+  }
+  EXPECT_EQ(table[0], 100.0);
+  EXPECT_EQ(table[falloff_table_last], 0.05);
+}
+
+TEST(SphereTest, HitsOnlyWhereTheLineCrossesTheSphereAndEntersOnTheNearSide) {
+  struct Case {
+    Vector3 centre;
+    bool hits;
+    double entry_z;  // when it hits
+  };
+  const Vector3 eye{0, 0, 0}, target{0, 0, -256};
+  const Case cases[] = {
+      {{0, 0, -100}, true, -68.0},  // through the centre: 32 before it
+      {{8, 0, -84}, true, -84.0 + std::sqrt(1024.0 - 64.0)},
+      {{32, 0, -50}, false, 0.0},  // touching: no crossing
+      {{31.9, 0, -50}, true, -50.0 + std::sqrt(1024.0 - 31.9 * 31.9)},
+      {{0, 40, -50}, false, 0.0},
+  };
+  for (const Case& c : cases) {
+    Blob blob;
+    blob.centre = c.centre;
+    EXPECT_EQ(sphere_test(eye, target, blob), c.hits) << "centre " << text(c.centre);
+    if (!c.hits) continue;
+    const Vector3 entry = sphere_entry(eye, target, blob);
+    EXPECT_NEAR(entry.z, c.entry_z, 1e-9) << "centre " << text(c.centre);
+    EXPECT_EQ(entry.x, 0.0);
+  }
+}
+
+// Three blobs about the ray from the origin straight down -z. Blob 2 sits on
+// the ray at depth 100, blobs 1 and 3 beside it at depth 84. At (0, 0, -84)
+// blob 1 adds 1/sqrt(trunc(x1^2)), blob 2 and blob 3 1/16 each: with x1 = 8
+// the sum is exactly 0.25, and every point before it sums to less.
+struct Setting {
+  MetaballField field;
+  Vector3 eye{0, 0, 0};
+  Vector3 target{0, 0, -256};
+
+  explicit Setting(double x1) {
+    falloff_table_build(field.falloff);
+    field.blobs[0].centre = {x1, 0, -84};
+    field.blobs[1].centre = {0, 0, -100};
+    field.blobs[2].centre = {16, 0, -84};
+    field.lights = {Vector3{1, 0, 0}, Vector3{0, 1, 0}, Vector3{0, 0, 1}};
+  }
+
+  Vector3 grid_march() {
+    for (Blob& blob : field.blobs) sphere_test(eye, target, blob);
+    return march_grid_ray(field, eye, target);
+  }
+};
+
+TEST(Marches, AFieldOfExactlyAQuarterIsAGridHitButAPixelAndNormalMiss) {
+  struct Case {
+    double x1;
+    double grid_hit_z;  // 0 for a miss
+    bool pixel_hit;
+    bool normal_hit;
+  };
+  const Case cases[] = {
+      {8.0, -84.0, false, false},  // exactly 0.25 at -84
+      {7.5, -83.0, true, true},    // above 0.25 one step earlier
+      {8.5, 0.0, false, false},    // below 0.25 where the ray reaches the blobs' depth
+  };
+  for (const Case& c : cases) {
+    Setting grid(c.x1);
+    EXPECT_EQ(text(grid.grid_march()), text(Vector3{0, 0, c.grid_hit_z})) << "grid march, blob 1 at x " << c.x1;
+    Setting pixel(c.x1);
+    EXPECT_EQ(march_pixel(pixel.field, pixel.eye, pixel.target) != 0, c.pixel_hit) << "pixel march, x " << c.x1;
+    Setting normal(c.x1);
+    const Vector3 n = march_normal(normal.field, normal.eye, normal.target);
+    EXPECT_EQ(vec_length(n) != 0.0, c.normal_hit) << "normal march, x " << c.x1 << ": " << text(n);
+  }
+}
+
+TEST(Marches, AHitGivesTheUnitNormalOfTheBlendedBlobsAndItsShade) {
+  Setting setting(7.5);
+  const Vector3 n = march_normal(setting.field, setting.eye, setting.target);
+  // At (0, 0, -83): blob 1 lies to +x and behind, blob 2 behind, blob 3 to +x.
+  EXPECT_NEAR(vec_length(n), 1.0, 1e-12) << text(n);
+  EXPECT_LT(n.x, 0.0) << text(n);
+  EXPECT_EQ(n.y, 0.0) << text(n);
+  EXPECT_GT(n.z, 0.0) << text(n);
+  Setting again(7.5);
+  EXPECT_EQ(march_pixel(again.field, again.eye, again.target), shade_normal(again.field.lights, n));
+}
+
+TEST(Marches, EachKindStartsBackFromWhereItsLastMarchEnded) {
+  // With x1 = 8 every march along the ray ends at depth 84: the counter ends
+  // at 84 whatever it started from, and the next march of the same kind
+  // starts 7 (pixel) or 20 (normal) units before.
+  Setting s(8.0);
+  struct Step {
+    const char* kind;
+    std::int32_t pixel_start;
+    std::int32_t normal_start;
+    std::int64_t steps;  // of this march
+  };
+  const Step steps[] = {
+      {"pixel", 84, 10, 81},   // from 10 - 7 = 3
+      {"pixel", 84, 10, 7},    // from 77
+      {"normal", 84, 84, 94},  // from 10 - 20 = -10, behind the eye
+      {"normal", 84, 84, 20},  // from 64
+  };
+  for (const Step& step : steps) {
+    const std::int64_t before = s.field.tally.pixel_steps + s.field.tally.normal_steps;
+    if (std::string(step.kind) == "pixel") {
+      march_pixel(s.field, s.eye, s.target);
+    } else {
+      march_normal(s.field, s.eye, s.target);
+    }
+    EXPECT_EQ(s.field.pixel_march_start, step.pixel_start) << step.kind;
+    EXPECT_EQ(s.field.normal_march_start, step.normal_start) << step.kind;
+    EXPECT_EQ(s.field.tally.pixel_steps + s.field.tally.normal_steps - before, step.steps) << step.kind;
+  }
+  EXPECT_EQ(s.field.tally.pixel_marches, 2);
+  EXPECT_EQ(s.field.tally.normal_marches, 2);
+}
+
+TEST(Marches, AMarchStartingBeyondTheBlobsMissesWithoutAStep) {
+  Setting s(7.5);  // would hit at depth 83
+  s.field.pixel_march_start = 200;
+  EXPECT_EQ(march_pixel(s.field, s.eye, s.target), 0u);
+  EXPECT_EQ(s.field.pixel_march_start, 193);
+  EXPECT_EQ(s.field.tally.pixel_steps, 0);
+}
+
+TEST(Marches, ARayThatNeverReachesTheBlobsDepthEndsAfterTheStepLimit) {
+  // A ray along +x at depth 0 passes the three blobs 20 units above their
+  // common centre: inside the bounding spheres, never at their depth, and
+  // with a field of at most 3/20, never on the surface.
+  Setting s(0.0);
+  for (Blob& blob : s.field.blobs) blob.centre = {100, 0, -20};
+  const Vector3 sideways{256, 0, 0};
+  for (Blob& blob : s.field.blobs) ASSERT_TRUE(sphere_test(s.eye, sideways, blob));
+  EXPECT_EQ(text(march_grid_ray(s.field, s.eye, sideways)), text(Vector3{}));
+  EXPECT_EQ(s.field.tally.grid_steps, march_step_limit);
+
+  // Every counter-started march walks the whole limit and the counter is
+  // pulled back each time: it stays bounded march after march.
+  for (int i = 0; i < 3000; ++i) {
+    ASSERT_EQ(march_pixel(s.field, s.eye, sideways), 0u) << "march " << i;
+    ASSERT_EQ(text(march_normal(s.field, s.eye, sideways)), text(Vector3{})) << "march " << i;
+    ASSERT_LE(s.field.pixel_march_start, 2 * march_step_limit) << "march " << i;
+    ASSERT_LE(s.field.normal_march_start, 2 * march_step_limit) << "march " << i;
+  }
+  EXPECT_EQ(s.field.tally.pixel_steps, 3000LL * march_step_limit);
+}
+
+TEST(Marches, AStartFarBehindTheEyeIsHeldWithinTheLimit) {
+  Setting s(7.5);  // hits at depth 83 when marched from near the eye
+  s.field.pixel_march_start = std::numeric_limits<std::int32_t>::min();
+  EXPECT_EQ(march_pixel(s.field, s.eye, s.target), 0u) << "the limit runs out at the eye";
+  EXPECT_EQ(s.field.pixel_march_start, 0) << "start held at -limit, then the limit's steps";
+  EXPECT_NE(march_pixel(s.field, s.eye, s.target), 0u) << "the next march, from -7, reaches the surface";
+}
+
+TEST(Marches, NonFiniteBlobsAreMissesThatEnd) {
+  Setting s(8.0);
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (Blob& blob : s.field.blobs) blob.centre = {nan, nan, nan};
+  EXPECT_EQ(march_pixel(s.field, s.eye, s.target), 0u);
+  EXPECT_EQ(text(march_normal(s.field, s.eye, s.target)), text(Vector3{}));
+  EXPECT_LE(s.field.tally.pixel_steps + s.field.tally.normal_steps, 2 * march_step_limit);
+}
+
+TEST(ShadeNormal, SquaresTheDotProductPerLightAndSaturates) {
+  // The blobby scene's lights at phase 0: red (0, 2, 2), green and blue turned on by 0.4 and 0.8.
+  const std::array<Vector3, 3> lights = {Vector3{0, 2, 2}, Vector3{4 * std::sin(0.4), 2 * std::cos(0.4), 2},
+                                         Vector3{4 * std::sin(0.8), 2 * std::cos(0.8), 2}};
+  const double r = 1 / std::sqrt(2.0);
+  struct Case {
+    Vector3 n;
+    unsigned red;  // light 1
+  };
+  const Case cases[] = {
+      {{0, r, r}, 255},    // unit along light 1: 64 x 8 = 512
+      {{0, 0, 0.25}, 16},  // dot 0.5: 64 x 0.25
+      {{0, 0, 0.3}, 23},   // 23.04 truncated
+      {{1, 0, 0}, 0},      // square to light 1
+      {{0, 0, 0}, 0},      // a missed corner
+  };
+  for (const Case& c : cases) {
+    const Pixel facing = shade_normal(lights, c.n);
+    const Pixel away = shade_normal(lights, vec_scale(c.n, -1.0));
+    EXPECT_EQ(pixel_red(facing), c.red) << "n " << text(c.n);
+    EXPECT_EQ(away, facing) << "n " << text(c.n) << " and its opposite";
+  }
+  for (int k = 0; k < 3; ++k) {
+    Vector3 along = lights[k];
+    vec_normalize(along);
+    const Pixel colour = shade_normal(lights, along);
+    const unsigned channel = k == 0 ? pixel_red(colour) : k == 1 ? pixel_green(colour) : pixel_blue(colour);
+    EXPECT_EQ(channel, 255u) << "unit normal along light " << k + 1;
+  }
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(shade_normal(lights, Vector3{nan, nan, nan}), 0u);
+}
+
+}  // namespace
