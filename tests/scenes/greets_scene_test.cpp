@@ -10,16 +10,15 @@
 #include <cstdint>
 #include <vector>
 
-#include "shell/ptc.h"
-#include "shell/ptc_headless.h"
+#include "scene_rig.h"
 #include "shell/screen_buffer.h"
 
 namespace {
 
-// 16 frames per second: a step of 6.25 / 16 = 0.390625 scene-time units,
-// exact in binary, so the test can follow the scene's time exactly.
-constexpr FrameRate test_rate{16, 1};
-constexpr double frame_step = 6.25 / 16;
+// 6.4 frames per second: a step of exactly 0.9765625 scene-time units, so
+// the test follows the scene's time exactly.
+constexpr FrameRate test_rate = coarse_rate;
+const double frame_step = loop_frame_times(test_rate, 2.0, 0.0, false)[1];
 
 // The greetings picture stands in as one grey whose blur is itself
 // (8 x (248 >> 3) = 248); the closing words as cyan and red.
@@ -28,71 +27,43 @@ constexpr unsigned greetings_level = 248;
 constexpr Pixel first_words = 0x0000FFFF;
 constexpr Pixel second_words = 0x00FF0000;
 
-// What the test reads from each frame.
-struct FrameReading {
-  // Phases 1-4: the darkest red in the red scan lines inside the border,
-  // that is the picture under the lattice, which only ever adds light.
-  unsigned background_red = 0;
-  Pixel centre = 0;  // phases 5-6: the pictures are one colour
-};
-
-FrameReading read_frame(const Pixel* pixels) {
-  FrameReading reading;
-  reading.background_red = 255;
+// Phases 1-4: the darkest red in the red scan lines inside the border, that
+// is the picture under the lattice, which only ever adds light.
+unsigned background_red(const std::vector<Pixel>& frame) {
+  unsigned darkest = 255;
   for (int y = 16; y < 464; y += 4) {  // rows 4k keep red only
-    for (int x = 16; x < 624; ++x) reading.background_red = std::min(reading.background_red, pixel_red(pixels[y * 640 + x]));
+    for (int x = 16; x < 624; ++x) darkest = std::min(darkest, pixel_red(frame[y * 640 + x]));
   }
-  reading.centre = pixels[240 * 640 + 320];
-  return reading;
+  return darkest;
 }
 
-// Shared pictures, the console and the scene, started up with the real data
-// files and then given pictures whose frames can be read back.
-class GreetsRig {
- public:
-  explicit GreetsRig(std::vector<std::int64_t> key_frames)
-      : backend(script(std::move(key_frames)),
-                [this](const ptc::HeadlessFrame& frame) { readings.push_back(read_frame(frame.pixels)); }),
-        console(backend),
-        surface(640, 480, ptc::program_format()) {
-    for (ScreenBuffer** buffer : {&shared.work_a, &shared.work_b, &shared.work_c, &shared.work_d, &shared.work_e,
-                                  &shared.work_j, &shared.tv_mask_picture, &shared.work_l, &shared.work_m,
-                                  &shared.work_n}) {
-      *buffer = memory.allocate_buffer();
-    }
-    for (ScreenBuffer*& buffer : shared.words_pictures) buffer = memory.allocate_buffer();
+// Phases 5-6: the pictures are one colour.
+Pixel centre(const std::vector<Pixel>& frame) { return frame[240 * 640 + 320]; }
+
+void fill(ScreenBuffer& buffer, Pixel value) { std::fill(buffer.pixels(), buffer.pixels() + screen_pixels, value); }
+
+// The scene started up with the real data files, then given pictures whose
+// frames can be read back. Keys are given in scene frames: a key at n waits
+// before the scene's frame n.
+struct GreetsRig : SceneRig {
+  explicit GreetsRig(std::vector<std::int64_t> key_frames) : SceneRig(test_rate, backend_frames(key_frames)) {
     greets_init(shared);
     fill(*shared.work_n, greetings_grey);
     fill(*shared.words_pictures[6], first_words);
     fill(*shared.words_pictures[7], second_words);
     greets_prepare();
-    console.open("greets", 640, 480, ptc::program_format(), 0);
   }
+  void run() { greets_run(context()); }
 
-  void run() { greets_run(SceneContext{console, surface}); }
-
-  SharedPictureMemory memory;
-  SharedPictures shared;
-  std::vector<FrameReading> readings;
-  ptc::HeadlessBackend backend;
-  ptc::Console console;
-  ptc::Surface surface;
-
- private:
-  static ptc::HeadlessScript script(std::vector<std::int64_t> key_frames) {
-    ptc::HeadlessScript s;
-    s.rate = test_rate;
-    s.key_frames = std::move(key_frames);
-    return s;
+  static std::vector<std::int64_t> backend_frames(std::vector<std::int64_t> scene_frames) {
+    for (std::int64_t& frame : scene_frames) ++frame;  // after the loading picture
+    return scene_frames;
   }
-  static void fill(ScreenBuffer& buffer, Pixel value) { std::fill(buffer.pixels(), buffer.pixels() + screen_pixels, value); }
 };
 
-// The times a phase's frames show, from `start`, as its loop takes them.
+// The times a phase's frames show, from `start`, after a phase before it.
 std::vector<double> phase_times(double start, double length) {
-  std::vector<double> times;
-  for (double t = start; t < length; t += frame_step) times.push_back(t);
-  return times;
+  return loop_frame_times(test_rate, length, start, false);
 }
 
 int fade_in(double t, double length) { return static_cast<int>(std::trunc(255.0 - t / length * 255.0)); }
@@ -109,7 +80,7 @@ TEST(GreetsScene, AKeyEndsOnlyItsPhaseAndTheNextStartsAtTime0) {
   rig.run();
   const GreetsLengths lengths = greets_lengths();
   const std::size_t words_hold_frames = phase_times(0.0, lengths.words_hold).size();
-  ASSERT_EQ(rig.readings.size(), 10 + words_hold_frames);
+  ASSERT_EQ(rig.frames.size(), 10 + words_hold_frames);
   EXPECT_EQ(rig.backend.key_reads(), 5) << "each key read where its phase ended";
 
   struct Case {
@@ -124,12 +95,12 @@ TEST(GreetsScene, AKeyEndsOnlyItsPhaseAndTheNextStartsAtTime0) {
       {7, "phase 4 one step in", phase4_background(fade_out(frame_step, lengths.fade_out))},
   };
   for (const Case& c : masked) {
-    EXPECT_EQ(rig.readings[c.frame].background_red, c.background_red) << "frame " << c.frame << ", " << c.what;
+    EXPECT_EQ(background_red(rig.frames[c.frame]), c.background_red) << "frame " << c.frame << ", " << c.what;
   }
-  EXPECT_EQ(rig.readings[8].centre, 0u) << "phase 5 at time 0: the words fully faded";
-  EXPECT_EQ(rig.readings[9].centre, pixel_grey(255 - fade_in(frame_step, lengths.words_fade_in)) & first_words)
+  EXPECT_EQ(centre(rig.frames[8]), 0u) << "phase 5 at time 0: the words fully faded";
+  EXPECT_EQ(centre(rig.frames[9]), pixel_grey(255 - fade_in(frame_step, lengths.words_fade_in)) & first_words)
       << "phase 5 one step in";
-  EXPECT_EQ(rig.readings[10].centre, first_words | second_words) << "phase 6: both words";
+  EXPECT_EQ(centre(rig.frames[10]), first_words | second_words) << "phase 6: both words";
 }
 
 TEST(GreetsScene, FadesRunFromTheirStartToNearTheirEnd) {
@@ -154,7 +125,7 @@ TEST(GreetsScene, FadesRunFromTheirStartToNearTheirEnd) {
   const std::int64_t hold_first = words_first + static_cast<std::int64_t>(words_times.size());
   GreetsRig rig({picture_first, fade_out_first, hold_first + 1});
   rig.run();
-  ASSERT_EQ(rig.readings.size(), static_cast<std::size_t>(hold_first + 1));
+  ASSERT_EQ(rig.frames.size(), static_cast<std::size_t>(hold_first + 1));
 
   const std::size_t middle = fade_out_times.size() / 2;
   struct Case {
@@ -172,16 +143,16 @@ TEST(GreetsScene, FadesRunFromTheirStartToNearTheirEnd) {
       {words_first - 1, "phase 4 ends nearly black", phase4_background(fade_out(fade_out_times.back(), lengths.fade_out))},
   };
   for (const Case& c : masked) {
-    EXPECT_EQ(rig.readings[c.frame].background_red, c.background_red) << "frame " << c.frame << ": " << c.what;
+    EXPECT_EQ(background_red(rig.frames[c.frame]), c.background_red) << "frame " << c.frame << ": " << c.what;
   }
   EXPECT_GE(fade_out(fade_out_times.back(), lengths.fade_out), 240) << "the data leaves phase 4 short of black";
-  EXPECT_EQ(rig.readings[words_first].centre,
+  EXPECT_EQ(centre(rig.frames[words_first]),
             pixel_grey(255 - fade_in(words_times.front(), lengths.words_fade_in)) & first_words)
       << "phase 5 starts nearly black, from phase 4's overshoot";
-  EXPECT_EQ(rig.readings[hold_first - 1].centre,
+  EXPECT_EQ(centre(rig.frames[hold_first - 1]),
             pixel_grey(255 - fade_in(words_times.back(), lengths.words_fade_in)) & first_words)
       << "phase 5 ends with the words nearly full";
-  EXPECT_EQ(rig.readings[hold_first].centre, first_words | second_words);
+  EXPECT_EQ(centre(rig.frames[hold_first]), first_words | second_words);
 }
 
 TEST(GreetsFades, LevelsRunBetween0And255OverAPhase) {
