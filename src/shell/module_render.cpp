@@ -59,6 +59,9 @@ ModuleRender render_module_file(const std::string& path, int rate, std::size_t f
     return result;
   }
   result.audio.rate = rate;
+  // No dither: its noise is random, and the same module must render to the
+  // same samples every time.
+  openmpt_module_ctl_set_integer(loaded.module.get(), "dither", 0);
   openmpt_module_read_interleaved_stereo(loaded.module.get(), rate, frame_count, result.audio.samples.data());
   return result;
 }

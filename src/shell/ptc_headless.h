@@ -56,6 +56,11 @@ class HeadlessBackend : public Backend {
   void update() override;
   double seconds() override;
 
+  // A quit request from now on, as if the script had one before the next
+  // frame: the renderer's way to end a run early (its scene is done, or the
+  // user interrupted it).
+  void request_quit() { keys_.request_quit(); }
+
   // The number the next presented frame gets: frames presented so far.
   std::int64_t frames_presented() const { return frames_presented_; }
   // What the console asked for when it opened.

@@ -7,6 +7,7 @@
 // ptc::DynamicError, reported to the user; it returns 0 on every path.
 #pragma once
 
+#include <array>
 #include <string_view>
 
 #include "shell/ptc_backend.h"
@@ -22,6 +23,10 @@ struct DemoOptions {
   bool fullscreen = true;
   bool music = true;
 };
+
+// The six scenes by the names the sequence gives them, in the order they play.
+constexpr std::array<std::string_view, 6> scenes_in_play_order = {"raycast",   "lattice", "starwarp",
+                                                                  "particles", "blobby",  "greets"};
 
 enum class SequenceStep {
   open_console,

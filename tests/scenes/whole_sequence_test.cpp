@@ -10,8 +10,8 @@
 
 #include "shell/ptc_headless.h"
 #include "shell/run_stats.h"
+#include "shell/scene_lengths.h"
 #include "shell/sequence.h"
-#include "support/scene_lengths.h"
 
 namespace {
 

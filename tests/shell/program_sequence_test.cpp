@@ -7,8 +7,8 @@
 #include <string>
 #include <thread>
 
+#include "shell/scene_lengths.h"
 #include "support/child_process.h"
-#include "support/scene_lengths.h"
 #include "support/x11_keys.h"
 #include "support/xvfb.h"
 

@@ -108,6 +108,8 @@ bool ChildProcess::running() const {
   return info.si_pid == 0;
 }
 
+std::string ChildProcess::err_so_far() const { return read_file(err_path_); }
+
 ChildResult ChildProcess::wait(double timeout_seconds) {
   ChildResult result;
   if (pid_ <= 0) {

@@ -38,6 +38,8 @@ class ChildProcess {
   pid_t pid() const { return pid_; }
   // True while the child has not ended (a finished child is not reaped).
   bool running() const;
+  // What the child has written to standard error so far.
+  std::string err_so_far() const;
   // Waits for the end, killing the child after `timeout_seconds`.
   ChildResult wait(double timeout_seconds);
 

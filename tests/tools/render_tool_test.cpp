@@ -9,13 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "support/child_process.h"
+#include "support/render_tool.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr double timeout_seconds = 120;
 
 // Enough keys waiting from the start to end every frame loop at its first
 // test: the run takes moments whatever the scenes' data asks for.
@@ -23,43 +21,6 @@ std::string keys_ending_every_loop() {
   std::string keys = "1";
   for (int i = 0; i < 63; ++i) keys += ",1";
   return keys;
-}
-
-ChildResult render(std::vector<std::string> arguments, const std::string& working_directory = "") {
-  ChildOptions options;
-  options.arguments = std::move(arguments);
-  options.working_directory = working_directory;
-  options.environment["DISPLAY"] = std::nullopt;  // never needs one
-  return run_child(binary_path("quorvane-render"), options, timeout_seconds);
-}
-
-// A fresh empty directory under the build, removed when the test ends.
-class ScratchDirectory {
- public:
-  explicit ScratchDirectory(const std::string& name)
-      : path_(fs::path(QUORVANE_BINARY_DIR) / "test-scratch" / name) {
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~ScratchDirectory() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
-
-std::set<std::string> files_in(const fs::path& directory) {
-  std::set<std::string> names;
-  if (!fs::is_directory(directory)) return names;
-  for (const auto& entry : fs::directory_iterator(directory)) names.insert(entry.path().filename().string());
-  return names;
-}
-
-std::string read_text(const fs::path& path) {
-  std::ifstream file(path);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
 }
 
 // The objects of the "scenes" array, as text.
@@ -97,6 +58,13 @@ TEST(RenderTool, UsageErrorsExitWithStatus2AndSayWhatIsWrong) {
       {{"--keys", "1,two"}, "--keys"},
       {{"--stats-json"}, "--stats-json"},
       {{"--colour"}, "--colour"},
+      {{"--crf", "20"}, "--video"},
+      {{"--lossless"}, "--video"},
+      {{"--video", "x.mkv", "--lossless", "--crf", "0"}, "--crf"},
+      {{"--video", "x.mp4", "--crf", "52"}, "--crf"},
+      {{"--scale", "0"}, "--scale"},
+      {{"--scale", "9"}, "--scale"},
+      {{"--scene", "intro"}, "--scene"},
   };
   for (const Case& c : cases) {
     std::string shown;
@@ -112,7 +80,8 @@ TEST(RenderTool, HelpExplainsEveryOption) {
   const ChildResult result = render({"--help"});
   ASSERT_TRUE(result.exited) << result.describe();
   EXPECT_EQ(result.status, 0);
-  for (const char* option : {"--fps", "--frames", "--every", "--at", "--keys", "--stats", "--stats-json"}) {
+  for (const char* option : {"--fps", "--frames", "--every", "--at", "--keys", "--stats", "--stats-json", "--video",
+                             "--wav", "--scale", "--scene", "--crf", "--lossless"}) {
     EXPECT_NE(result.out.find(option), std::string::npos) << option << " missing from:\n" << result.out;
   }
 }
@@ -128,7 +97,7 @@ TEST(RenderTool, WritesTheChosenFramesAsPngNamedByTheirNumber) {
       {{"--at", "2,1,99"}, {"000001.png", "000002.png"}},
   };
   for (const Case& c : cases) {
-    ScratchDirectory scratch("frames");
+    ScratchFolder scratch("frames");
     // A relative directory, from where the user stands.
     std::vector<std::string> arguments = {"--frames", "out/frames", "--keys", keys_ending_every_loop()};
     arguments.insert(arguments.end(), c.choice.begin(), c.choice.end());
@@ -145,7 +114,7 @@ TEST(RenderTool, WritesTheChosenFramesAsPngNamedByTheirNumber) {
 }
 
 TEST(RenderTool, AFrameThatCannotBeWrittenEndsTheRunWithAnError) {
-  ScratchDirectory scratch("unwritable");
+  ScratchFolder scratch("unwritable");
   fs::create_directories(scratch.path() / "frames" / "000000.png");  // a directory where the file should go
   const ChildResult result =
       render({"--frames", (scratch.path() / "frames").string(), "--keys", keys_ending_every_loop()});
@@ -155,7 +124,7 @@ TEST(RenderTool, AFrameThatCannotBeWrittenEndsTheRunWithAnError) {
 }
 
 TEST(RenderTool, StatsReportEverySceneInOrderAsATableAndAsJson) {
-  ScratchDirectory scratch("stats");
+  ScratchFolder scratch("stats");
   const fs::path json_path = scratch.path() / "stats.json";
   const ChildResult result = render(
       {"--fps", "60000/1001", "--stats", "--stats-json", json_path.string(), "--keys", keys_ending_every_loop()});
@@ -174,7 +143,7 @@ TEST(RenderTool, StatsReportEverySceneInOrderAsATableAndAsJson) {
   EXPECT_NE(result.out.find("\ntotal ", position), std::string::npos) << result.out;
 
   // Every loop ended at its first test: frames 0, 1 and 2 are the loading and between-scene pictures.
-  const std::string json = read_text(json_path);
+  const std::string json = read_file_bytes(json_path);
   std::vector<std::string> names;
   std::vector<std::string> first_frames;
   for (const std::string& entry : scene_entries(json)) {

@@ -16,6 +16,17 @@ struct RenderSettings {
   std::vector<std::int64_t> keys;    // --keys
   bool stats = false;                // --stats
   std::string stats_json;            // --stats-json; empty: none
+  std::string video_path;            // --video; empty: no video
+  std::string wav_path;              // --wav; empty: no sound file
+  int scale = 1;                     // --scale: whole-number upscaling of frames and video
+  std::string scene;                 // --scene; empty: from the first scene to the end
+  int crf = 18;                      // --crf: x264 quality, lower is better
+  bool lossless = false;             // --lossless
+
+  // Whether the run captures video or sound.
+  bool captures() const { return !video_path.empty() || !wav_path.empty(); }
+  int width() const;   // of written frames and video, in pixels
+  int height() const;
 
   // Whether frame `number` is written to the frames directory.
   bool writes_frame(std::int64_t number) const;

@@ -1,5 +1,5 @@
 // The scene lengths from data/*.conf.
-#include "support/scene_lengths.h"
+#include "shell/scene_lengths.h"
 
 #include "data/config_reader.h"
 

@@ -1,6 +1,6 @@
 // How long the scenes play, as the committed parameter files say: what the
-// whole-sequence tests expect of the demo. Reads data/ from the working
-// directory.
+// whole-sequence tests expect of the demo, and what the renderer's progress
+// counts on. Reads data/ from the working directory.
 #pragma once
 
 #include <string>
