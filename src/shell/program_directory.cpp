@@ -1,19 +1,30 @@
-// The executable's own directory, from /proc/self/exe.
+// The executable's own directory, from /proc/self/exe, and the data beside it.
 #include "shell/program_directory.h"
 
 #include <system_error>
 
-std::filesystem::path program_directory() {
+namespace fs = std::filesystem;
+
+fs::path program_directory() {
   std::error_code error;
-  const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+  const fs::path executable = fs::read_symlink("/proc/self/exe", error);
   if (error) return {};
   return executable.parent_path();
 }
 
-bool enter_program_directory() {
-  const std::filesystem::path directory = program_directory();
-  if (directory.empty()) return false;
+fs::path data_home_for(const fs::path& directory) {
   std::error_code error;
-  std::filesystem::current_path(directory, error);
+  if (fs::is_directory(directory / "data", error)) return directory;
+  const fs::path installed = directory.parent_path() / "share" / "quorvane";
+  if (fs::is_directory(installed / "data", error)) return installed;
+  return {};
+}
+
+bool enter_program_directory() {
+  const fs::path directory = program_directory();
+  if (directory.empty()) return false;
+  const fs::path home = data_home_for(directory);
+  std::error_code error;
+  fs::current_path(home.empty() ? directory : home, error);
   return !error;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "shell/program_directory.h"
 #include "support/child_process.h"
@@ -95,6 +97,35 @@ TEST(ProgramDirectory, IsWhereTheExecutableLivesWhateverTheWorkingDirectory) {
   EXPECT_EQ(fs::canonical(fs::current_path()), fs::canonical(QUORVANE_BINARY_DIR));
   EXPECT_TRUE(fs::is_directory("data")) << "the build places data/ beside the programs";
   fs::current_path(before);
+}
+
+TEST(ProgramDirectory, DataIsFoundBesideTheProgramOrInTheInstalledShareFolder) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / ("quorvane-data-home-" + std::to_string(getpid()));
+  fs::remove_all(root);
+  struct Case {
+    const char* layout;                    // data/ folders to make under root
+    std::vector<std::string> data_folders;
+    const char* program;                   // the program's directory, under root
+    const char* expected;                  // the data home under root; "" for none
+  };
+  const Case cases[] = {
+      {"build tree", {"build/data"}, "build", "build"},
+      {"installed", {"prefix/share/quorvane/data"}, "prefix/bin", "prefix/share/quorvane"},
+      {"both: beside wins", {"prefix/bin/data", "prefix/share/quorvane/data"}, "prefix/bin", "prefix/bin"},
+      {"none", {}, "prefix/bin", ""},
+      {"a file named data", {}, "files", ""},
+  };
+  for (const Case& c : cases) {
+    fs::remove_all(root);
+    fs::create_directories(root / c.program);
+    for (const std::string& folder : c.data_folders) fs::create_directories(root / folder);
+    if (std::string(c.program) == "files") std::ofstream(root / "files" / "data") << "not a folder";
+    const fs::path home = data_home_for(root / c.program);
+    const fs::path expected = std::string(c.expected).empty() ? fs::path() : root / c.expected;
+    EXPECT_EQ(home.lexically_normal(), expected.lexically_normal()) << c.layout;
+  }
+  fs::remove_all(root);
 }
 
 }  // namespace

@@ -111,11 +111,20 @@ TEST_F(JpegTool, PrintsTheHeaderLineAndTheLoadersMessages) {
       {"", 2, ""},
       {"--bench 0 " + path("colour.jpg"), 2, ""},
       {"--bench 2 " + path("colour.jpg") + " " + path("colour.ppm"), 2, ""},
+      {"--crop 0,0,41,30 " + path("colour.jpg") + " " + path("wide.ppm"), 2, "40x30, 3 components, sequential\n"},
+      {"--crop 35,0,6,1 " + path("colour.jpg") + " " + path("right.ppm"), 2, "40x30, 3 components, sequential\n"},
+      {"--crop 0,-1,1,1 " + path("colour.jpg") + " " + path("up.ppm"), 2, "40x30, 3 components, sequential\n"},
+      {"--crop 0,0,0,1 " + path("colour.jpg") + " " + path("empty.ppm"), 2, "40x30, 3 components, sequential\n"},
+      {"--crop 1,2,3 " + path("colour.jpg") + " " + path("three.ppm"), 2, ""},
+      {"--crop 1,2,3,4 " + path("colour.jpg"), 2, ""},
   };
   for (const Case& c : cases) {
     const RunResult got = run_tool(c.arguments);
     EXPECT_EQ(got.status, c.status) << "quorvane-jpeg " << c.arguments;
     EXPECT_EQ(got.output, c.output) << "quorvane-jpeg " << c.arguments;
+  }
+  for (const char* name : {"wide.ppm", "right.ppm", "up.ppm", "empty.ppm", "three.ppm"}) {
+    EXPECT_FALSE(fs::exists(folder_ / name)) << name;
   }
   EXPECT_FALSE(fs::exists(folder_ / "grey.ppm"));
   EXPECT_FALSE(fs::exists(folder_ / "colour.pgm"));
@@ -141,6 +150,25 @@ TEST_F(JpegTool, WritesThePicturesItDecodes) {
 
   EXPECT_EQ(read_png_samples(folder_ / "colour.png", 3), colour_samples);
   EXPECT_EQ(read_png_samples(folder_ / "grey.png", 1), grey_samples);
+}
+
+TEST_F(JpegTool, CropWritesOnlyTheRectangleAskedFor) {
+  const Bytes whole = decoded_samples(colour_);  // 40 x 30, 3 bytes a pixel
+  struct Case {
+    int x, y, width, height;
+  };
+  const Case cases[] = {{0, 0, 40, 30}, {5, 7, 10, 4}, {39, 29, 1, 1}, {0, 29, 40, 1}};
+  for (const Case& c : cases) {
+    const std::string crop = std::to_string(c.x) + "," + std::to_string(c.y) + "," + std::to_string(c.width) + "," +
+                             std::to_string(c.height);
+    ASSERT_EQ(run_tool("--crop " + crop + " " + path("colour.jpg") + " " + path("part.png")).status, 0) << crop;
+    Bytes expected;
+    for (int y = c.y; y < c.y + c.height; ++y) {
+      const auto row = whole.begin() + (y * 40 + c.x) * 3;
+      expected.insert(expected.end(), row, row + c.width * 3);
+    }
+    EXPECT_EQ(read_png_samples(folder_ / "part.png", 3), expected) << "--crop " << crop;
+  }
 }
 
 TEST_F(JpegTool, BenchPrintsTheHeaderLineAndASpeed) {

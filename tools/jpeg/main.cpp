@@ -3,6 +3,8 @@
 // writes it as PPM, PGM or PNG, or measures the decoder's speed.
 //
 //   quorvane-jpeg INPUT [OUTPUT]    OUTPUT by extension: .ppm, .pgm or .png
+//   quorvane-jpeg --crop X,Y,W,H INPUT OUTPUT   only that rectangle (the
+//                                   build cuts the program's icon so)
 //   quorvane-jpeg --bench N INPUT   decodes N times from memory, best speed
 //
 // Exit status: 0 done, 1 the file cannot be read or decoded (the picture
@@ -13,6 +15,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,7 +64,39 @@ bool decode_picture(JpegDecoder& decoder, DecodedImage* image) {
   return decoder.error_code() == 0;
 }
 
-int convert(const std::string& input, const std::string& output) {
+// The part of a picture a crop asks for: left, top, width, height in pixels.
+struct Crop {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// "X,Y,W,H" in whole numbers; empty when the text is anything else.
+std::optional<Crop> parse_crop(const std::string& text) {
+  Crop crop;
+  char end = 0;
+  if (std::sscanf(text.c_str(), "%d,%d,%d,%d%c", &crop.x, &crop.y, &crop.width, &crop.height, &end) != 4) {
+    return std::nullopt;
+  }
+  return crop;
+}
+
+bool crop_fits(const Crop& crop, const DecodedImage& image) {
+  return crop.x >= 0 && crop.y >= 0 && crop.width > 0 && crop.height > 0 && crop.x <= image.width - crop.width &&
+         crop.y <= image.height - crop.height;
+}
+
+// Precondition: crop_fits(crop, image).
+DecodedImage cropped(const DecodedImage& image, const Crop& crop) {
+  DecodedImage part{crop.width, crop.height, image.channels, {}};
+  const std::size_t row_bytes = static_cast<std::size_t>(crop.width) * image.channels;
+  for (int y = crop.y; y < crop.y + crop.height; ++y) {
+    const auto row = image.samples.begin() +
+                     static_cast<std::ptrdiff_t>((static_cast<std::size_t>(y) * image.width + crop.x) * image.channels);
+    part.samples.insert(part.samples.end(), row, row + static_cast<std::ptrdiff_t>(row_bytes));
+  }
+  return part;
+}
+
+int convert(const std::string& input, const std::string& output, const std::optional<Crop>& crop) {
   const PictureFormat format = output.empty() ? PictureFormat::unknown : picture_format_of(output);
   if (!output.empty() && format == PictureFormat::unknown) {
     std::fprintf(stderr, "%s: OUTPUT must end in .ppm, .pgm or .png\n", output.c_str());
@@ -90,6 +125,12 @@ int convert(const std::string& input, const std::string& output) {
     return exit_failure;
   }
   if (output.empty()) return 0;
+  if (crop && !crop_fits(*crop, image)) {
+    std::fprintf(stderr, "--crop %d,%d,%d,%d is not inside the %dx%d picture\n", crop->x, crop->y, crop->width,
+                 crop->height, image.width, image.height);
+    return exit_usage;
+  }
+  if (crop) image = cropped(image, *crop);
   std::string error;
   if (!write_picture(output, format, image, &error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
@@ -139,12 +180,22 @@ int main(int argc, char** argv) {
   CLI::Option* bench_option =
       app.add_option("--bench", runs, "Decode INPUT N times from memory and print the best speed in MP/s")
           ->check(CLI::Range(1, 1000000));
+  std::string crop_text;
+  CLI::Option* crop_option =
+      app.add_option("--crop", crop_text, "Write only the rectangle of width W and height H from (X, Y)")
+          ->type_name("X,Y,W,H")
+          ->check(CLI::Validator([](std::string& text) { return parse_crop(text) ? "" : "give X,Y,W,H"; }, ""))
+          ->excludes(bench_option);
   app.add_option("INPUT", input, "JPEG file")->required();
-  app.add_option("OUTPUT", output, "Picture to write: .ppm (colour), .pgm (greyscale) or .png")->excludes(bench_option);
+  CLI::Option* output_option =
+      app.add_option("OUTPUT", output, "Picture to write: .ppm (colour), .pgm (greyscale) or .png")
+          ->excludes(bench_option);
+  crop_option->needs(output_option);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? 0 : exit_usage;
   }
-  return runs > 0 ? bench(input, runs) : convert(input, output);
+  const std::optional<Crop> crop = crop_text.empty() ? std::nullopt : parse_crop(crop_text);
+  return runs > 0 ? bench(input, runs) : convert(input, output, crop);
 }
