@@ -13,11 +13,14 @@ struct LengthSource {
   int loops;
 };
 
-// The values of `file` in reading order, up to the last one needed.
+// The values of `file` in reading order, up to the last one needed; zeros
+// when it cannot be read. Opened without config_open, whose message about a
+// missing file belongs to the scene that needs it.
 std::vector<double> read_values(const char* file, int count) {
   std::vector<double> values(count, 0.0);
   ConfigReader reader;
-  if (config_open(reader, file)) {
+  reader.stream.open(file);
+  if (reader.stream.is_open()) {
     for (double& value : values) config_read_double(reader, value);
   }
   return values;
