@@ -4,6 +4,9 @@
 // its end with the program's own messages and without a crash, a hang or a
 // sanitizer report.
 //
+// Parameter and path files also get every value replaced by an extreme
+// (0, int and double limits, nan, inf) in turn.
+//
 // Each case runs quorvane-render as a child process beside a private copy
 // of data/, at half a frame a second with a key every 20 frames: every
 // frame loop draws frames (so broken paths and parameters reach the frame
@@ -28,6 +31,7 @@
 #include <memory>
 #include <random>
 #include <set>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -41,16 +45,28 @@ namespace fs = std::filesystem;
 constexpr double case_timeout_seconds = 90;
 constexpr int parallel_cases = 2;
 
-enum class Fault { missing, truncated, random_bytes };
+enum class Fault { missing, truncated, random_bytes, extreme_values };
 
-const char* fault_name(Fault fault) {
-  switch (fault) {
-    case Fault::missing: return "missing";
-    case Fault::truncated: return "cut to half";
-    case Fault::random_bytes: return "random bytes";
+// One case: a data file and what is done to it.
+struct Breakage {
+  std::string file;
+  Fault fault;
+  std::string value;  // for extreme_values: what every value becomes
+
+  std::string describe() const {
+    switch (fault) {
+      case Fault::missing: return "data/" + file + " missing";
+      case Fault::truncated: return "data/" + file + " cut to half";
+      case Fault::random_bytes: return "data/" + file + " of random bytes";
+      case Fault::extreme_values: return "data/" + file + " with every value " + value;
+    }
+    return file;
   }
-  return "?";
-}
+};
+
+// What every value of a parameter or path file becomes in turn: limits of
+// int and double, and what no reader should take as a number.
+const char* const extreme_values[] = {"0", "-1000000000", "2147483648", "1e300", "-1e300", "nan", "inf"};
 
 std::string every_twentieth_frame() {
   std::string keys;
@@ -70,6 +86,24 @@ std::vector<std::string> data_files() {
   return names;
 }
 
+// The data files' marker format: a line "` v1 v2 ..." holds values, any
+// other line is a comment. Every value becomes `value`, comments stay.
+std::string with_every_value(const std::string& text, const std::string& value) {
+  std::istringstream lines(text);
+  std::string result;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("` ", 0) == 0) {
+      std::istringstream tokens(line.substr(2));
+      line = "`";
+      for (std::string token; tokens >> token;) line += " " + value;
+    }
+    result += line + "\n";
+  }
+  return result;
+}
+
+bool has_marked_values(const std::string& text) { return text.rfind("` ", 0) == 0 || text.find("\n` ") != std::string::npos; }
+
 // A folder holding the renderer and a data/ of its own: the renderer finds
 // the data beside its executable, so a hard link to it (a copy where links
 // cannot be made) plays from this folder's data/.
@@ -87,10 +121,11 @@ class Workspace {
   fs::path data() const { return scratch_.path() / "data"; }
   fs::path sound() const { return scratch_.path() / "sound.wav"; }
 
-  void break_file(const std::string& name, Fault fault) const {
+  void break_file(const Breakage& breakage) const {
+    const std::string& name = breakage.file;
     const fs::path path = data() / name;
     const std::uintmax_t size = fs::file_size(path);
-    switch (fault) {
+    switch (breakage.fault) {
       case Fault::missing: fs::remove(path); break;
       case Fault::truncated: fs::resize_file(path, size / 2); break;
       case Fault::random_bytes: {
@@ -100,6 +135,11 @@ class Workspace {
         std::string bytes(size, '\0');
         for (char& byte : bytes) byte = static_cast<char>(generator() & 0xff);
         std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        break;
+      }
+      case Fault::extreme_values: {
+        const std::string text = with_every_value(read_file_bytes(path), breakage.value);
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
         break;
       }
     }
@@ -158,17 +198,17 @@ bool is_parameter_file(const std::string& name) {
 }
 
 // What is wrong with one case's run; empty when nothing is.
-std::string problems(const std::string& file, Fault fault, const ChildResult& result) {
+std::string problems(const Breakage& breakage, const ChildResult& result) {
   const std::string output = result.out + result.err;
+  const std::string& file = breakage.file;
   std::string found;
   if (result.timed_out) {
     // Keys end every loop within 20 frames, so only a frame that never ends,
     // or frames slowed beyond reason by what a broken file asks for, get
     // here. A broken parameter file may rightly ask for that much work (a
     // length or a count that is huge): not a fault of the program.
-    if (fault != Fault::missing && is_parameter_file(file)) {
-      std::printf("note: data/%s %s: the run hit its time bound, as its parameters may ask\n", file.c_str(),
-                  fault_name(fault));
+    if (breakage.fault != Fault::missing && is_parameter_file(file)) {
+      std::printf("note: %s: the run hit its time bound, as its parameters may ask\n", breakage.describe().c_str());
       return {};
     }
     found += " did not end within " + std::to_string(static_cast<int>(case_timeout_seconds)) + " s;";
@@ -178,47 +218,64 @@ std::string problems(const std::string& file, Fault fault, const ChildResult& re
   for (const char* report : {"AddressSanitizer", "LeakSanitizer", "runtime error"}) {
     if (output.find(report) != std::string::npos) found += std::string(" a ") + report + " report;";
   }
-  if (fault == Fault::missing && files_opened_by_a_run().count(file) == 0) {
+  if (breakage.fault == Fault::missing && files_opened_by_a_run().count(file) == 0) {
     std::printf("note: no unbroken run opens data/%s (a scene still standing in?)\n", file.c_str());
-  } else if (fault == Fault::missing && output.find("data/" + file) == std::string::npos) {
+  } else if (breakage.fault == Fault::missing && output.find("data/" + file) == std::string::npos) {
     found += " no message names data/" + file + ";";
   }
   return found;
 }
 
-// Plays the sequence once per data file with that file broken by `fault`,
-// two cases at a time; fails for each case that went wrong.
-void play_with_each_file_broken(Fault fault) {
-  const std::vector<std::string> files = data_files();
-  ASSERT_GT(files.size(), 30u) << "data/ is not beside the tests";
+// Plays the sequence once per case, two at a time; fails for each case
+// that went wrong.
+void play_each(const std::vector<Breakage>& cases) {
   std::vector<std::unique_ptr<Workspace>> workspaces;
   for (int i = 0; i < parallel_cases; ++i) {
     workspaces.push_back(std::make_unique<Workspace>("faults-" + std::to_string(i)));
   }
-  for (std::size_t first = 0; first < files.size(); first += parallel_cases) {
+  for (std::size_t first = 0; first < cases.size(); first += parallel_cases) {
     std::vector<std::unique_ptr<ChildProcess>> running;
-    for (std::size_t i = 0; i < parallel_cases && first + i < files.size(); ++i) {
+    for (std::size_t i = 0; i < parallel_cases && first + i < cases.size(); ++i) {
       const Workspace& workspace = *workspaces[i];
-      const std::string& file = files[first + i];
-      workspace.break_file(file, fault);
-      running.push_back(
-          std::make_unique<ChildProcess>(workspace.renderer().string(), run_options(workspace, is_module(file))));
+      workspace.break_file(cases[first + i]);
+      running.push_back(std::make_unique<ChildProcess>(workspace.renderer().string(),
+                                                       run_options(workspace, is_module(cases[first + i].file))));
     }
     for (std::size_t i = 0; i < running.size(); ++i) {
-      const std::string& file = files[first + i];
+      const Breakage& breakage = cases[first + i];
       const ChildResult result = running[i]->wait(case_timeout_seconds);
-      workspaces[i]->restore(file);
-      const std::string found = problems(file, fault, result);
-      EXPECT_TRUE(found.empty()) << "data/" << file << " " << fault_name(fault) << ":" << found
-                                 << "\nstandard output:\n" << result.out << "standard error:\n" << result.err;
+      workspaces[i]->restore(breakage.file);
+      const std::string found = problems(breakage, result);
+      EXPECT_TRUE(found.empty()) << breakage.describe() << ":" << found << "\nstandard output:\n"
+                                 << result.out << "standard error:\n" << result.err;
     }
   }
 }
 
-TEST(DataFaults, EachFileMissingIsReportedAndTheSequencePlaysOn) { play_with_each_file_broken(Fault::missing); }
+void play_with_each_file(Fault fault) {
+  const std::vector<std::string> files = data_files();
+  ASSERT_GT(files.size(), 30u) << "data/ is not beside the tests";
+  std::vector<Breakage> cases;
+  for (const std::string& file : files) cases.push_back({file, fault, ""});
+  play_each(cases);
+}
 
-TEST(DataFaults, EachFileCutToHalfLeavesTheSequencePlaying) { play_with_each_file_broken(Fault::truncated); }
+TEST(DataFaults, EachFileMissingIsReportedAndTheSequencePlaysOn) { play_with_each_file(Fault::missing); }
 
-TEST(DataFaults, EachFileOfRandomBytesLeavesTheSequencePlaying) { play_with_each_file_broken(Fault::random_bytes); }
+TEST(DataFaults, EachFileCutToHalfLeavesTheSequencePlaying) { play_with_each_file(Fault::truncated); }
+
+TEST(DataFaults, EachFileOfRandomBytesLeavesTheSequencePlaying) { play_with_each_file(Fault::random_bytes); }
+
+// Random bytes seldom make a parameter or path file that reads at all:
+// these keep the format and put limits where the numbers were.
+TEST(DataFaults, EachParameterAndPathFileWithExtremeValuesLeavesTheSequencePlaying) {
+  std::vector<Breakage> cases;
+  for (const std::string& file : data_files()) {
+    if (!has_marked_values(read_file_bytes(pristine_data() / file))) continue;
+    for (const char* value : extreme_values) cases.push_back({file, Fault::extreme_values, value});
+  }
+  ASSERT_GE(cases.size(), 10 * std::size(extreme_values)) << "fewer parameter and path files than the demo has";
+  play_each(cases);
+}
 
 }  // namespace

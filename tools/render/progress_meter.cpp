@@ -14,10 +14,15 @@ constexpr auto terminal_interval = std::chrono::milliseconds(200);
 constexpr auto log_interval = std::chrono::seconds(5);
 constexpr int bar_width = 30;
 
+// Past this many frames an estimate says nothing more: a broken parameter
+// file may ask for any length, even one no 64-bit count holds.
+constexpr double most_frames_estimated = 1e12;
+
 // A scene's frames: its length in frames at `rate`, and one more, as its
 // first frame reads a timer delta of 0.
-std::int64_t scene_frames(const SceneLength& length, const FrameRate& rate) {
-  return static_cast<std::int64_t>(std::ceil(scene_units_to_seconds(length.units) * rate.per_second())) + 1;
+double scene_frames(const SceneLength& length, const FrameRate& rate) {
+  const double frames = std::ceil(scene_units_to_seconds(length.units) * rate.per_second()) + 1;
+  return frames > 1 ? frames : 1;  // a length of 0 or less, or NaN: next to nothing
 }
 
 std::string minutes_and_seconds(double seconds) {
@@ -31,7 +36,7 @@ std::string minutes_and_seconds(double seconds) {
 
 std::int64_t expected_run_frames(const FrameRate& rate, const std::string& last_scene) {
   const std::vector<SceneLength> lengths = committed_scene_lengths();
-  std::int64_t frames = 1;  // the loading picture
+  double frames = 1;  // the loading picture
   for (std::string_view scene : scenes_in_play_order) {
     // The transition picture comes before blobby, the zibbet picture before greets.
     if (scene == "blobby" || scene == "greets") ++frames;
@@ -40,7 +45,7 @@ std::int64_t expected_run_frames(const FrameRate& rate, const std::string& last_
     }
     if (scene == last_scene) break;
   }
-  return frames;
+  return static_cast<std::int64_t>(std::min(frames, most_frames_estimated));
 }
 
 ProgressMeter::ProgressMeter(std::FILE* out, bool terminal, std::int64_t expected_frames)
