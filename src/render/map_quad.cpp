@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "shell/screen_buffer.h"
 
@@ -88,6 +89,34 @@ bool span_gradient(const QuadVertex& a, const QuadVertex& b, const QuadVertex& c
   return true;
 }
 
+// Texture steps of one row: where its first pixel reads, and the step per pixel.
+struct SpanTexels {
+  std::int64_t u, v;  // 16.16
+  std::int64_t du, dv;
+};
+
+// Copies `count` texels along the span into `out`. With `clamp`, each read
+// is pulled inside the texture: rounding at the quad's edges reaches column
+// 640 and row 480. Without, every read must already lie inside.
+template <bool clamp>
+void copy_span(SpanTexels span, int count, const std::int32_t* texture, std::int32_t* out) {
+  for (int k = 0; k < count; ++k) {
+    std::int64_t column = span.u >> 16;
+    std::int64_t row = span.v >> 16;
+    if (clamp) {
+      column = std::clamp<std::int64_t>(column, 0, texture_width - 1);
+      row = std::clamp<std::int64_t>(row, 0, texture_height - 1);
+    }
+    out[k] = texture[row * texture_width + column];
+    span.u += span.du;
+    span.v += span.dv;
+  }
+}
+
+bool inside_texture(std::int64_t u, std::int64_t v) {
+  return u >= 0 && u < std::int64_t{texture_width} * fixed_one && v >= 0 && v < std::int64_t{texture_height} * fixed_one;
+}
+
 // One row of the quad at screen row y (0..479).
 void draw_row(int y, const Chain& left, const Chain& right, const SpanGradient& gradient, const std::int32_t* texture,
               std::int32_t* destination) {
@@ -98,20 +127,18 @@ void draw_row(int y, const Chain& left, const Chain& right, const SpanGradient& 
   const int start = x_left < 0 ? 0 : left_pixel;
   const int end = std::min(x_right >> 16, screen_width);
   if (start == end) return;
-  std::int64_t u = left.u + gradient.du * (start - left_pixel);
-  std::int64_t v = left.v + gradient.dv * (start - left_pixel);
-  std::int32_t* row = destination + y * screen_width;
-  int x = start;
-  // The start pixel is always drawn, even when the edges have crossed.
-  do {
-    // Rounding at the quad's edges reaches column 640 and row 480: the clamp
-    // keeps the read inside the texture.
-    const std::int64_t column = std::clamp<std::int64_t>(u >> 16, 0, texture_width - 1);
-    const std::int64_t texture_row = std::clamp<std::int64_t>(v >> 16, 0, texture_height - 1);
-    row[x] = texture[texture_row * texture_width + column];
-    u += gradient.du;
-    v += gradient.dv;
-  } while (++x < end);
+  const int count = std::max(end - start, 1);  // the start pixel is drawn even when the edges have crossed
+  const SpanTexels span{left.u + gradient.du * (start - left_pixel), left.v + gradient.dv * (start - left_pixel),
+                        gradient.du, gradient.dv};
+  std::int32_t* out = destination + y * screen_width + start;
+  // Reads move in a straight line: when both ends lie inside the texture,
+  // every read between them does, and the row needs no clamp.
+  if (inside_texture(span.u, span.v) &&
+      inside_texture(span.u + span.du * (count - 1), span.v + span.dv * (count - 1))) {
+    copy_span<false>(span, count, texture, out);
+  } else {
+    copy_span<true>(span, count, texture, out);
+  }
 }
 
 bool corners_in_range(const std::array<QuadCorner, 4>& corners) {
@@ -126,7 +153,10 @@ std::array<QuadVertex, 4> sorted_vertices(const std::array<QuadCorner, 4>& corne
   constexpr int texture_v[4] = {0, 0, texture_height, texture_height};
   std::array<QuadVertex, 4> vertices{};
   for (int k = 0; k < 4; ++k) vertices[k] = {corners[k].x, corners[k].y, texture_u[k], texture_v[k]};
-  std::stable_sort(vertices.begin(), vertices.end(), [](const QuadVertex& a, const QuadVertex& b) { return a.y < b.y; });
+  // Insertion sort: stable, and no temporary buffer as std::stable_sort may take.
+  for (int k = 1; k < 4; ++k) {
+    for (int j = k; j > 0 && vertices[j].y < vertices[j - 1].y; --j) std::swap(vertices[j], vertices[j - 1]);
+  }
   return vertices;
 }
 

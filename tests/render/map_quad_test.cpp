@@ -145,6 +145,26 @@ Findings check_coverage(const std::array<QuadCorner, 4>& corners, const GuardedT
   return findings;
 }
 
+// Texels farther than `slack` from the affine map, counted.
+Findings check_texels(const GuardedTable& destination, const InverseAffine& affine, double u_slack, double v_slack) {
+  Findings findings;
+  for (int y = 0; y < screen_height; ++y) {
+    for (int x = 0; x < screen_width; ++x) {
+      const std::int32_t value = destination.at(x, y);
+      if (value < 0 || value >= screen_pixels) continue;
+      const int texel_u = value % screen_width, texel_v = value / screen_width;
+      const double u = affine.u(x, y), v = affine.v(x, y);
+      if (distance_to_texel(u, texel_u) > u_slack || distance_to_texel(v, texel_v) > v_slack) {
+        std::ostringstream what;
+        what << "(" << x << ", " << y << "): texel (" << texel_u << ", " << texel_v << "), expected about (" << u
+             << ", " << v << ")";
+        findings.add(what.str());
+      }
+    }
+  }
+  return findings;
+}
+
 // A parallelogram: corner 0 at `origin`, corner 1 at origin + e1, corner 3
 // at origin + e2. Its texture mapping is exactly affine.
 struct Parallelogram {
@@ -190,31 +210,20 @@ TEST(MapQuad, ParallelogramsCoverTheirPixelsWithTheTexelsOfTheirAffineMap) {
     // up to one pixel left of that edge: one step across of slack.
     const double u_slack = std::fabs(affine.a) + 0.05;
     const double v_slack = std::fabs(affine.c) + 0.05;
-    Findings findings = check_coverage(corners, destination);
-    int written = 0;
-    for (int y = 0; y < screen_height; ++y) {
-      for (int x = 0; x < screen_width; ++x) {
-        const std::int32_t value = destination.at(x, y);
-        if (value < 0 || value >= screen_pixels) continue;
-        ++written;
-        const int texel_u = value % screen_width, texel_v = value / screen_width;
-        const double u = affine.u(x, y), v = affine.v(x, y);
-        if (distance_to_texel(u, texel_u) > u_slack || distance_to_texel(v, texel_v) > v_slack) {
-          std::ostringstream what;
-          what << "(" << x << ", " << y << "): texel (" << texel_u << ", " << texel_v << "), expected about (" << u
-               << ", " << v << ")";
-          findings.add(what.str());
-        }
-      }
-    }
+    const Findings coverage = check_coverage(corners, destination);
+    const Findings texels = check_texels(destination, affine, u_slack, v_slack);
+    const auto written = std::count_if(destination.storage.begin(), destination.storage.end(),
+                                       [](std::int32_t v) { return v != unwritten; });
     EXPECT_GT(written, 0) << p.name;
-    EXPECT_EQ(findings.count, 0) << p.name << " " << corners_text(corners) << findings.first;
+    EXPECT_EQ(coverage.count, 0) << p.name << " " << corners_text(corners) << coverage.first;
+    EXPECT_EQ(texels.count, 0) << p.name << " " << corners_text(corners) << texels.first;
   }
 }
 
 TEST(MapQuad, TheScenesTurningSquareCoversTheScreenWithoutReadingOutsideTheTexture) {
-  // Corners truncated each on its own: not quite a parallelogram, so only
-  // the coverage and the texel range are checked here.
+  // Corners truncated each on its own: not quite a parallelogram. The
+  // texels are held to the map through corners 0, 1 and 3 within two
+  // texels; a read past a texture row's end would land 640 away.
   for (double angle : {0.05, 0.7, 1.2, 1.5708, 2.0, 2.9, -0.35, -1.5708, -2.6}) {
     std::array<QuadCorner, 4> corners{};
     const double c = std::cos(angle), s = std::sin(angle);
@@ -223,8 +232,13 @@ TEST(MapQuad, TheScenesTurningSquareCoversTheScreenWithoutReadingOutsideTheTextu
       corners[k] = {static_cast<int>(offsets[k][0] * c - offsets[k][1] * s) + 320,
                     static_cast<int>(offsets[k][0] * s + offsets[k][1] * c) + 240};
     }
-    const Findings findings = check_coverage(corners, draw(corners));
-    EXPECT_EQ(findings.count, 0) << "angle " << angle << " " << corners_text(corners) << findings.first;
+    const GuardedTable destination = draw(corners);
+    const InverseAffine affine(corners[0], corners[1].x - corners[0].x, corners[1].y - corners[0].y,
+                               corners[3].x - corners[0].x, corners[3].y - corners[0].y);
+    const Findings coverage = check_coverage(corners, destination);
+    EXPECT_EQ(coverage.count, 0) << "angle " << angle << " " << corners_text(corners) << coverage.first;
+    const Findings texels = check_texels(destination, affine, 2.0, 2.0);
+    EXPECT_EQ(texels.count, 0) << "angle " << angle << " " << corners_text(corners) << texels.first;
   }
 }
 
@@ -265,6 +279,37 @@ TEST(MapQuad, AxisAlignedQuadsTakeExactTexels) {
     }
     EXPECT_EQ(findings.count, 0) << c.name << findings.first;
   }
+}
+
+TEST(MapQuad, AQuadWhosePlaneRunsPastTheTextureClampsItsReadsToTheLastColumn) {
+  // A trapezoid wider at the bottom: the plane of its left triangle steps
+  // 3.2 texels a pixel, so its wider rows run past column 639 well before
+  // their right edge. A row keeps to one texture row (v does not change
+  // across it) and ends on the last column.
+  const std::array<QuadCorner, 4> corners = {{{200, 100}, {400, 100}, {500, 300}, {100, 300}}};
+  const GuardedTable destination = draw(corners);
+  Findings findings;
+  for (int y = 110; y < 300; ++y) {
+    int first_row = -1, last_column = -1;
+    for (int x = 0; x < screen_width; ++x) {
+      const std::int32_t value = destination.at(x, y);
+      if (value == unwritten) continue;
+      if (value < 0 || value >= screen_pixels) {
+        findings.add("row " + std::to_string(y) + ": " + std::to_string(value) + " is not a texel");
+        continue;
+      }
+      if (first_row < 0) first_row = value / screen_width;
+      if (value / screen_width != first_row) {
+        findings.add("row " + std::to_string(y) + ", x " + std::to_string(x) + ": texture row " +
+                     std::to_string(value / screen_width) + ", the row started on " + std::to_string(first_row));
+      }
+      last_column = value % screen_width;
+    }
+    if (last_column != screen_width - 1) {
+      findings.add("row " + std::to_string(y) + " ends on column " + std::to_string(last_column) + ", expected 639");
+    }
+  }
+  EXPECT_EQ(findings.count, 0) << findings.first;
 }
 
 TEST(MapQuad, QuadsWithNoAreaOrOffTheScreenOrBeyondTheLimitDrawNothing) {
