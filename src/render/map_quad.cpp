@@ -122,7 +122,7 @@ void draw_row(int y, const Chain& left, const Chain& right, const SpanGradient& 
               std::int32_t* destination) {
   const std::int32_t x_left = left.x;
   const std::int32_t x_right = right.x;
-  if (x_right <= 0 || x_left >= texture_width * fixed_one) return;
+  if (x_right <= 0 || x_left >= screen_width * fixed_one) return;
   const int left_pixel = x_left >> 16;  // arithmetic shift: the floor, also left of the screen
   const int start = x_left < 0 ? 0 : left_pixel;
   const int end = std::min(x_right >> 16, screen_width);

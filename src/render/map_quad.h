@@ -5,7 +5,9 @@
 //
 // Positions are stepped in 16.16 fixed point down two chains of edges; the
 // texture coordinates follow the left chain and, across each row, the plane
-// through the first three vertices of the left chain.
+// through the first three vertices of the left chain (a left chain of only
+// the top and bottom corners takes the right chain's next corner as third).
+// For a parallelogram that plane is the whole quad's.
 #pragma once
 
 #include <array>
