@@ -20,12 +20,12 @@ import tempfile
 # Where in each scene its still is taken, as a fraction of the scene's
 # frames: a moment that shows what the scene is about.
 STILL_MOMENTS = {
-    "raycast": 0.45,
+    "raycast": 0.6,
     "lattice": 0.55,
     "starwarp": 0.8,
     "particles": 0.3,
     "blobby": 0.5,
-    "greets": 0.2,
+    "greets": 0.35,
 }
 
 # The full-screen pictures shown just before these scenes.
