@@ -1,4 +1,4 @@
-// The accurate integer inverse DCT.
+// The accurate integer inverse DCT, portable version.
 //
 // Overflow: any 16-bit input keeps every row-pass term inside 32 bits (the
 // largest is about 2.0e9). Row-pass results stay below 2^15 in magnitude for
@@ -178,7 +178,7 @@ void dc_only_column_pass(const std::int32_t* rows, std::uint8_t* output, int str
 
 }  // namespace
 
-void jpeg_idct_block(const std::int16_t* coefficients, std::uint8_t* output, int stride) {
+void jpeg_idct_block_portable(const std::int16_t* coefficients, std::uint8_t* output, int stride) {
   std::int32_t rows[64];
   if (row_pass(coefficients, rows)) {
     dc_only_column_pass(rows, output, stride);
