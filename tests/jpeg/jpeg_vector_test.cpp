@@ -1,13 +1,17 @@
 // The decoder's SSE2 paths against their portable versions, which they must
 // match exactly: the inverse transform on random blocks of every range that
-// valid and corrupt data can produce, including the 16-bit extremes.
+// valid and corrupt data can produce, including the 16-bit extremes; the
+// colour converter on every (Y, Cb, Cr), and on lines of every sampling and
+// of widths that end inside a group of 16 pixels.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "jpeg/jpeg_colour.h"
 #include "jpeg/jpeg_idct.h"
 
 #ifdef __SSE2__
@@ -95,6 +99,77 @@ TEST(JpegVectorIdct, GivesThePortableTransformsSamplesExactly) {
       for (int i = 0; i < 8 * 12; ++i) {
         ASSERT_EQ(got[i], expected[i]) << c.name << ", trial " << trial << ": row " << i / 12 << ", column "
                                        << i % 12 << " (columns 8..11 untouched) of block" << describe_block(block);
+      }
+    }
+  }
+}
+
+// Line L of 256 pixels has luma x, Cb (L + x) mod 256 and Cr (L / 256 + 3x)
+// mod 256 at pixel x: over the 65536 lines every pixel position meets every
+// (Cb, Cr) pair, so all 2^24 inputs pass through every lane.
+TEST(JpegVectorColour, ConvertsEveryInputLikeThePortableConverter) {
+  JpegColourTables tables;
+  jpeg_colour_tables_build(tables);
+  std::uint8_t luma[256];
+  std::uint8_t cb[256];
+  std::uint8_t cr[256];
+  for (int x = 0; x < 256; ++x) luma[x] = static_cast<std::uint8_t>(x);
+  std::vector<std::uint8_t> expected(256 * 4);
+  std::vector<std::uint8_t> got(256 * 4);
+  for (int line = 0; line < 65536; ++line) {
+    for (int x = 0; x < 256; ++x) {
+      cb[x] = static_cast<std::uint8_t>(line + x);
+      cr[x] = static_cast<std::uint8_t>((line >> 8) + 3 * x);
+    }
+    const std::uint8_t* const luma_lines[1] = {luma};
+    std::uint8_t* const expected_lines[1] = {expected.data()};
+    std::uint8_t* const got_lines[1] = {got.data()};
+    jpeg_colour_convert_lines_portable(tables, luma_lines, 1, cb, cr, 1, 256, expected_lines);
+    ASSERT_EQ(jpeg_colour_convert_lines_sse2(luma_lines, 1, cb, cr, 1, 256, got_lines), 256);
+    if (got == expected) continue;
+    for (int i = 0; i < 256 * 4; ++i) {
+      ASSERT_EQ(got[i], expected[i]) << "Y " << i / 4 << ", Cb " << int{cb[i / 4]} << ", Cr " << int{cr[i / 4]}
+                                     << ": byte " << i % 4;
+    }
+  }
+}
+
+// The converters the decoder calls, vector groups and portable ends
+// together, against the portable converter alone: random lines of every
+// chroma step, one line or a pair, widths around the groups of 16, and
+// nothing written past the line's end.
+TEST(JpegVectorColour, LinesOfEveryWidthAndSamplingMatchThePortableConverter) {
+  JpegColourTables tables;
+  jpeg_colour_tables_build(tables);
+  std::mt19937 random(3);
+  constexpr int guard = 16;  // bytes after each output line that must stay untouched
+  for (int width = 1; width <= 80; ++width) {
+    for (int chroma_step = 1; chroma_step <= 2; ++chroma_step) {
+      for (int line_count = 1; line_count <= 2; ++line_count) {
+        std::vector<std::uint8_t> luma(2 * width);
+        std::vector<std::uint8_t> cb(width);
+        std::vector<std::uint8_t> cr(width);
+        for (auto& v : luma) v = static_cast<std::uint8_t>(random());
+        for (auto& v : cb) v = static_cast<std::uint8_t>(random());
+        for (auto& v : cr) v = static_cast<std::uint8_t>(random());
+        const std::size_t line_bytes = static_cast<std::size_t>(width) * 4 + guard;
+        std::vector<std::uint8_t> expected(2 * line_bytes, 0xA5);
+        std::vector<std::uint8_t> got(2 * line_bytes, 0xA5);
+        const std::uint8_t* const luma_lines[2] = {luma.data(), luma.data() + width};
+        std::uint8_t* const expected_lines[2] = {expected.data(), expected.data() + line_bytes};
+        jpeg_colour_convert_lines_portable(tables, luma_lines, line_count, cb.data(), cr.data(), chroma_step, width,
+                                           expected_lines);
+        if (line_count == 1) {
+          jpeg_colour_convert_line(tables, luma.data(), cb.data(), cr.data(), chroma_step, width, got.data());
+        } else {
+          jpeg_colour_convert_line_pair(tables, luma_lines[0], luma_lines[1], cb.data(), cr.data(), chroma_step,
+                                        width, got.data(), got.data() + line_bytes);
+        }
+        for (std::size_t i = 0; i < got.size(); ++i) {
+          ASSERT_EQ(got[i], expected[i]) << "width " << width << ", chroma step " << chroma_step << ", "
+                                         << line_count << " line(s): line " << i / line_bytes << ", byte "
+                                         << i % line_bytes << (i % line_bytes >= line_bytes - guard ? " (guard)" : "");
+        }
       }
     }
   }
