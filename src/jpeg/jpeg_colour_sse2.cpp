@@ -19,6 +19,9 @@
 
 namespace {
 
+// The helpers are forced inline: called more than once, they would stay out
+// of line and pass every vector through memory.
+
 // The three chroma terms of eight chroma samples, in 16-bit lanes.
 struct Terms {
   __m128i red;
@@ -28,7 +31,7 @@ struct Terms {
 
 // (a * first + b * second + offset) >> 16 for eight pairs (a, b) of 16-bit
 // lanes, back in 16-bit lanes.
-__m128i multiply_shift(__m128i a, __m128i b, short first, short second, int offset) {
+[[gnu::always_inline]] inline __m128i multiply_shift(__m128i a, __m128i b, short first, short second, int offset) {
   const __m128i constants = _mm_set_epi16(second, first, second, first, second, first, second, first);
   const __m128i bias = _mm_set1_epi32(offset);
   const __m128i low = _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(a, b), constants), bias);
@@ -37,7 +40,7 @@ __m128i multiply_shift(__m128i a, __m128i b, short first, short second, int offs
 }
 
 // cb and cr: eight chroma samples in 16-bit lanes.
-Terms chroma_terms(__m128i cb, __m128i cr) {
+[[gnu::always_inline]] inline Terms chroma_terms(__m128i cb, __m128i cr) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i red = _mm_add_epi16(_mm_sub_epi16(cr, _mm_set1_epi16(178)), multiply_shift(cr, zero, 26346, 0, -16779));
   const __m128i blue = _mm_add_epi16(_mm_sub_epi16(_mm_add_epi16(cb, cb), _mm_set1_epi16(225)),
@@ -48,7 +51,7 @@ Terms chroma_terms(__m128i cb, __m128i cr) {
 }
 
 // Each term twice over: one chroma sample serves two adjacent pixels.
-void replicate(const Terms& terms, Terms* twice) {
+[[gnu::always_inline]] inline void replicate(const Terms& terms, Terms* twice) {
   twice[0] = {_mm_unpacklo_epi16(terms.red, terms.red), _mm_unpacklo_epi16(terms.green, terms.green),
               _mm_unpacklo_epi16(terms.blue, terms.blue)};
   twice[1] = {_mm_unpackhi_epi16(terms.red, terms.red), _mm_unpackhi_epi16(terms.green, terms.green),
@@ -57,7 +60,7 @@ void replicate(const Terms& terms, Terms* twice) {
 
 // The terms of 16 pixels (two groups of eight) from the chroma line at `x`
 // pixels in.
-void terms_of_16_pixels(const std::uint8_t* cb, const std::uint8_t* cr, int chroma_step, int x, Terms* terms) {
+[[gnu::always_inline]] inline void terms_of_16_pixels(const std::uint8_t* cb, const std::uint8_t* cr, int chroma_step, int x, Terms* terms) {
   const __m128i zero = _mm_setzero_si128();
   if (chroma_step == 1) {
     const __m128i cb_bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cb + x));
@@ -73,7 +76,7 @@ void terms_of_16_pixels(const std::uint8_t* cb, const std::uint8_t* cr, int chro
 
 // 16 pixels of one line: luma plus each term, clamped, stored as red,
 // green, blue, 0.
-void store_16_pixels(const std::uint8_t* luma, const Terms* terms, std::uint8_t* output) {
+[[gnu::always_inline]] inline void store_16_pixels(const std::uint8_t* luma, const Terms* terms, std::uint8_t* output) {
   const __m128i zero = _mm_setzero_si128();
   const __m128i luma_bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(luma));
   const __m128i y_low = _mm_unpacklo_epi8(luma_bytes, zero);

@@ -19,8 +19,8 @@ int wrap16(int value) { return ((value + 32768) & 0xFFFF) - 32768; }
 }  // namespace
 
 int jpeg_decode_sequential_block(JpegBitReader& bits, const JpegHuffmanTable& dc_table,
-                                 const JpegHuffmanTable& ac_table, int& predictor, const std::uint16_t* quant,
-                                 std::int16_t* block, int previous_extent) {
+                                 const JpegHuffmanTable& ac_table, int& predictor, std::int16_t* block,
+                                 int previous_extent) {
   bits.ensure(32);  // a code and its magnitude bits
   const int dc_size = bits.decode_buffered(dc_table);
   if (dc_size > 15) throw JpegFailure{jpeg_error_corrupt_data};
@@ -34,7 +34,7 @@ int jpeg_decode_sequential_block(JpegBitReader& bits, const JpegHuffmanTable& dc
   } else {
     for (int k = 1; k < previous_extent; ++k) block[jpeg_zigzag_to_natural[k]] = 0;
   }
-  block[0] = jpeg_dequantise(predictor, quant[0]);
+  block[0] = static_cast<std::int16_t>(predictor);
 
   int extent = 1;
   for (int k = 1; k < 64; ++k) {
@@ -44,7 +44,7 @@ int jpeg_decode_sequential_block(JpegBitReader& bits, const JpegHuffmanTable& dc
       bits.skip(fast.bits);
       k += fast.run;
       if (k > 63) throw JpegFailure{jpeg_error_corrupt_data};
-      block[jpeg_zigzag_to_natural[k]] = jpeg_dequantise(fast.value, quant[k]);
+      block[jpeg_zigzag_to_natural[k]] = fast.value;
       extent = k + 1;
       continue;
     }
@@ -60,7 +60,7 @@ int jpeg_decode_sequential_block(JpegBitReader& bits, const JpegHuffmanTable& dc
     }
     k += run;
     if (k > 63) throw JpegFailure{jpeg_error_corrupt_data};
-    block[jpeg_zigzag_to_natural[k]] = jpeg_dequantise(bits.take_signed(size), quant[k]);
+    block[jpeg_zigzag_to_natural[k]] = static_cast<std::int16_t>(bits.take_signed(size));  // size <= 15
     extent = k + 1;
   }
   return extent;

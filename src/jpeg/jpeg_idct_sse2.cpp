@@ -1,6 +1,6 @@
-// The accurate integer inverse DCT in SSE2, giving exactly the portable
-// transform's samples: the same constants, rows first, the same rounding
-// shifts and clamping.
+// Dequantisation and the accurate integer inverse DCT in SSE2, giving
+// exactly the portable transform's samples: the same saturated products,
+// the same constants, rows first, the same rounding shifts and clamping.
 //
 // Each pass works on all eight rows (or columns) at once, one 16-bit lane
 // each. Products are formed with pmaddwd, two 16-bit inputs times two 16-bit
@@ -19,6 +19,9 @@
 #include "jpeg/jpeg_idct.h"
 
 namespace {
+
+// The helpers are forced inline: called more than once, they would stay out
+// of line and pass every vector through memory.
 
 // cos-derived constants scaled by 2^13, as in the portable transform.
 constexpr int fix_0_298631336 = 2446;
@@ -79,7 +82,7 @@ Wide add_bias(Wide a, int bias) {
 // One 8-point inverse transform on eight lanes: in[k] holds input k of
 // every lane; out[k] gets output k, before the rounding shift (the bias is
 // added).
-void idct_8_lanes(const __m128i* in, int bias, Wide* out) {
+[[gnu::always_inline]] inline void idct_8_lanes(const __m128i* in, int bias, Wide* out) {
   // Even part: z1 = (in2 + in6) * c0.541 gives
   // even2 = z1 - in6 * c1.848 and even3 = z1 + in2 * c0.765.
   const Pair in2_in6 = interleave(in[2], in[6]);
@@ -122,8 +125,18 @@ void idct_8_lanes(const __m128i* in, int bias, Wide* out) {
   out[4] = tmp13 - odd0;
 }
 
+// raw * quant for eight coefficients, saturated to 16 bits. mulhi reads
+// quant as signed: an entry of 2^15 or more counts 2^16 less, which takes
+// raw * 2^16 off the product, so raw goes back onto its high half. The
+// exact product fits in 32 bits (|raw| <= 2^15, quant < 2^16).
+[[gnu::always_inline]] inline __m128i dequantise(__m128i raw, __m128i quant) {
+  const __m128i low = _mm_mullo_epi16(raw, quant);
+  const __m128i high = _mm_add_epi16(_mm_mulhi_epi16(raw, quant), _mm_and_si128(raw, _mm_srai_epi16(quant, 15)));
+  return _mm_packs_epi32(_mm_unpacklo_epi16(low, high), _mm_unpackhi_epi16(low, high));
+}
+
 // v[i] lane j <- v[j] lane i, for eight vectors of 16-bit lanes.
-void transpose_8x8(__m128i* v) {
+[[gnu::always_inline]] inline void transpose_8x8(__m128i* v) {
   const __m128i a0 = _mm_unpacklo_epi16(v[0], v[1]);
   const __m128i a1 = _mm_unpackhi_epi16(v[0], v[1]);
   const __m128i a2 = _mm_unpacklo_epi16(v[2], v[3]);
@@ -153,7 +166,7 @@ void transpose_8x8(__m128i* v) {
 // The row pass, in and out with rows across the lanes: in[k] lane r is
 // coefficient k of row r, and so is out[k] of the results (2 extra bits of
 // precision). Returns false when a result does not fit in 16 bits.
-bool row_pass(const __m128i* in, __m128i* out) {
+[[gnu::always_inline]] inline bool row_pass(const __m128i* in, __m128i* out) {
   Wide sums[8];
   idct_8_lanes(in, row_bias, sums);
   // x fits in 16 bits when x + 2^15 has no bit above the low 16.
@@ -170,7 +183,7 @@ bool row_pass(const __m128i* in, __m128i* out) {
 
 // The column pass: in[k] lane c is row k's result in column c; output row r
 // gets out[r] level-shifted and clamped to 0..255.
-void column_pass(const __m128i* in, std::uint8_t* output, int stride) {
+[[gnu::always_inline]] inline void column_pass(const __m128i* in, std::uint8_t* output, int stride) {
   Wide sums[8];
   idct_8_lanes(in, column_bias, sums);
   for (int r = 0; r < 8; r += 2) {
@@ -189,15 +202,19 @@ void column_pass(const __m128i* in, std::uint8_t* output, int stride) {
 
 }  // namespace
 
-void jpeg_idct_block_sse2(const std::int16_t* coefficients, std::uint8_t* output, int stride) {
+void jpeg_idct_block_sse2(const std::int16_t* coefficients, const std::uint16_t* quant, std::uint8_t* output,
+                          int stride) {
   __m128i v[8];
-  for (int r = 0; r < 8; ++r) v[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coefficients + 8 * r));
+  for (int r = 0; r < 8; ++r) {
+    v[r] = dequantise(_mm_loadu_si128(reinterpret_cast<const __m128i*>(coefficients + 8 * r)),
+                      _mm_loadu_si128(reinterpret_cast<const __m128i*>(quant + 8 * r)));
+  }
   // Rows across the lanes for the row pass, then columns across the lanes
   // for the column pass.
   transpose_8x8(v);
   __m128i rows[8];
   if (!row_pass(v, rows)) {
-    jpeg_idct_block_portable(coefficients, output, stride);
+    jpeg_idct_block_portable(coefficients, quant, output, stride);
     return;
   }
   transpose_8x8(rows);

@@ -1,6 +1,7 @@
 // The decoder's SSE2 paths against their portable versions, which they must
-// match exactly: the inverse transform on random blocks of every range that
-// valid and corrupt data can produce, including the 16-bit extremes; the
+// match exactly: dequantisation and the inverse transform on random blocks
+// of every range that valid and corrupt data can produce, including the
+// 16-bit extremes and saturating products; the
 // colour converter on every (Y, Cb, Cr), and on lines of every sampling and
 // of widths that end inside a group of 16 pixels.
 #include <gtest/gtest.h>
@@ -18,17 +19,19 @@
 
 namespace {
 
-std::string describe_block(const std::int16_t* block) {
+std::string describe_block(const std::int16_t* block, const std::uint16_t* quant) {
   std::ostringstream text;
-  for (int i = 0; i < 64; ++i) text << (i % 8 == 0 ? "\n  " : " ") << block[i];
+  for (int i = 0; i < 64; ++i) text << (i % 8 == 0 ? "\n  " : " ") << block[i] << "*" << quant[i];
   return text.str();
 }
+
+using Fill = std::function<void(std::mt19937&, std::int16_t*)>;
 
 struct BlockCase {
   std::string name;
   int trials;
-  // Fills a block from the generator.
-  std::function<void(std::mt19937&, std::int16_t*)> fill;
+  Fill fill_coefficients;
+  int quant_high;  // quantisation entries drawn from 1..quant_high
 };
 
 int uniform(std::mt19937& random, int low, int high) {
@@ -37,7 +40,7 @@ int uniform(std::mt19937& random, int low, int high) {
 
 // Every coefficient drawn from [low, high], each kept with probability
 // 1 / `one_in` (DC always).
-std::function<void(std::mt19937&, std::int16_t*)> random_block(int low, int high, int one_in) {
+Fill random_block(int low, int high, int one_in) {
   return [=](std::mt19937& random, std::int16_t* block) {
     for (int i = 0; i < 64; ++i) {
       block[i] = static_cast<std::int16_t>(i == 0 || uniform(random, 1, one_in) == 1 ? uniform(random, low, high) : 0);
@@ -73,32 +76,38 @@ void column_pass_extremes(std::mt19937& random, std::int16_t* block) {
 }  // namespace
 
 TEST(JpegVectorIdct, GivesThePortableTransformsSamplesExactly) {
+  // With entries of 1 the transform alone meets each range.
   const std::vector<BlockCase> cases = {
-      {"dense, range of 8-bit pictures", 20000, random_block(-1024, 1023, 1)},
-      {"sparse, range of 8-bit pictures", 20000, random_block(-1024, 1023, 4)},
-      {"dense, row results on both sides of 16 bits", 20000, random_block(-9000, 9000, 1)},
-      {"sparse, row results on both sides of 16 bits", 20000, random_block(-9000, 9000, 3)},
-      {"dense, full 16-bit range", 20000, random_block(-32768, 32767, 1)},
-      {"16-bit extremes only", 5000, extreme_block},
-      {"DC-only rows at the 16-bit limit", 5000, dc_rows_at_the_limit},
-      {"column pass at its 32-bit bound", 1000, column_pass_extremes},
-      {"DC only", 2000, random_block(-32768, 32767, 1000000)},
+      {"dense, range of 8-bit pictures", 20000, random_block(-1024, 1023, 1), 1},
+      {"sparse, range of 8-bit pictures", 20000, random_block(-1024, 1023, 4), 1},
+      {"dense, row results on both sides of 16 bits", 20000, random_block(-9000, 9000, 1), 1},
+      {"sparse, row results on both sides of 16 bits", 20000, random_block(-9000, 9000, 3), 1},
+      {"dense, full 16-bit range", 20000, random_block(-32768, 32767, 1), 1},
+      {"16-bit extremes only", 5000, extreme_block, 1},
+      {"DC-only rows at the 16-bit limit", 5000, dc_rows_at_the_limit, 1},
+      {"column pass at its 32-bit bound", 1000, column_pass_extremes, 1},
+      {"DC only", 2000, random_block(-32768, 32767, 1000000), 1},
+      {"8-bit tables", 20000, random_block(-100, 100, 2), 255},
+      {"16-bit tables, small coefficients", 20000, random_block(-3, 3, 2), 65535},
+      {"16-bit tables, saturating products", 20000, random_block(-32768, 32767, 2), 65535},
   };
   std::mt19937 random(11);
   for (const BlockCase& c : cases) {
     for (int trial = 0; trial < c.trials; ++trial) {
       std::int16_t block[64];
-      c.fill(random, block);
+      std::uint16_t quant[64];
+      c.fill_coefficients(random, block);
+      for (auto& entry : quant) entry = static_cast<std::uint16_t>(uniform(random, 1, c.quant_high));
       // Rows 12 bytes apart: the stride is honoured, and nothing between
       // the rows is written.
       std::uint8_t expected[8 * 12];
       std::uint8_t got[8 * 12];
       for (int i = 0; i < 8 * 12; ++i) expected[i] = got[i] = 0xA5;
-      jpeg_idct_block_portable(block, expected, 12);
-      jpeg_idct_block_sse2(block, got, 12);
+      jpeg_idct_block_portable(block, quant, expected, 12);
+      jpeg_idct_block_sse2(block, quant, got, 12);
       for (int i = 0; i < 8 * 12; ++i) {
         ASSERT_EQ(got[i], expected[i]) << c.name << ", trial " << trial << ": row " << i / 12 << ", column "
-                                       << i % 12 << " (columns 8..11 untouched) of block" << describe_block(block);
+                                       << i % 12 << " (columns 8..11 untouched) of block" << describe_block(block, quant);
       }
     }
   }
