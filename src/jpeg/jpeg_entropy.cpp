@@ -18,9 +18,10 @@ int wrap16(int value) { return ((value + 32768) & 0xFFFF) - 32768; }
 
 }  // namespace
 
-int jpeg_decode_sequential_block(JpegBitReader& bits, const JpegHuffmanTable& dc_table,
+int jpeg_decode_sequential_block(JpegBitReader& reader, const JpegHuffmanTable& dc_table,
                                  const JpegHuffmanTable& ac_table, int& predictor, std::int16_t* block,
                                  int previous_extent) {
+  JpegBitWindow bits(reader);
   bits.ensure(32);  // a code and its magnitude bits
   const int dc_size = bits.decode_buffered(dc_table);
   if (dc_size > 15) throw JpegFailure{jpeg_error_corrupt_data};
@@ -36,16 +37,16 @@ int jpeg_decode_sequential_block(JpegBitReader& bits, const JpegHuffmanTable& dc
   }
   block[0] = static_cast<std::int16_t>(predictor);
 
-  int extent = 1;
-  for (int k = 1; k < 64; ++k) {
+  // k: the next zig-zag position; at the end of the block, the extent.
+  int k = 1;
+  while (k < 64) {
     bits.ensure(32);
     const JpegHuffmanTable::FastCoefficient fast = ac_table.fast_ac[bits.peek_lookup_bits()];
     if (fast.bits != 0) {
       bits.skip(fast.bits);
       k += fast.run;
       if (k > 63) throw JpegFailure{jpeg_error_corrupt_data};
-      block[jpeg_zigzag_to_natural[k]] = fast.value;
-      extent = k + 1;
+      block[jpeg_zigzag_to_natural[k++]] = fast.value;
       continue;
     }
     const int symbol = bits.decode_buffered(ac_table);
@@ -53,15 +54,15 @@ int jpeg_decode_sequential_block(JpegBitReader& bits, const JpegHuffmanTable& dc
     const int size = symbol & 0x0F;
     if (size == 0) {
       if (run != 15) break;  // end of block
-      // Sixteen zeros: positions k .. k + 15 must exist.
+      // Sixteen zeros: positions k .. k + 15 must exist. (Encoders follow
+      // them with a coefficient, so the extent stays exact.)
       if (k + 15 > 63) throw JpegFailure{jpeg_error_corrupt_data};
-      k += 15;
+      k += 16;
       continue;
     }
     k += run;
     if (k > 63) throw JpegFailure{jpeg_error_corrupt_data};
-    block[jpeg_zigzag_to_natural[k]] = static_cast<std::int16_t>(bits.take_signed(size));  // size <= 15
-    extent = k + 1;
+    block[jpeg_zigzag_to_natural[k++]] = static_cast<std::int16_t>(bits.take_signed(size));  // size <= 15
   }
-  return extent;
+  return k;
 }

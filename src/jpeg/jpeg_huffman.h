@@ -32,3 +32,8 @@ struct JpegHuffmanTable {
 // Builds the decoding structures from counts[] and symbols[]. Returns false
 // when the counts assign more codes than lengths up to 16 can hold.
 bool jpeg_huffman_build(JpegHuffmanTable& table);
+
+// A code longer than lookup_bits at the top of `bits16` (the next 16 bits):
+// its length << 8 | its symbol. Throws jpeg_error_corrupt_data when the bits
+// form no code of the table.
+unsigned jpeg_huffman_decode_long_code(const JpegHuffmanTable& table, unsigned bits16);
