@@ -117,6 +117,21 @@ class JpegBitWindow {
     return value < (1 << (size - 1)) ? value - (1 << size) + 1 : value;
   }
 
+  // The reads of JpegBitReader, each making its bits available first.
+  int decode(const JpegHuffmanTable& table) {
+    ensure(16);
+    return decode_buffered(table);
+  }
+  unsigned read_bits(int size) {
+    ensure(size);
+    return take_bits(size);
+  }
+  int read_signed(int size) {
+    ensure(size);
+    return take_signed(size);
+  }
+  bool read_bit() { return read_bits(1) != 0; }
+
  private:
   JpegBitReader& reader_;
   JpegBitBuffer buffer_;
@@ -139,20 +154,8 @@ inline bool JpegBitReader::refill_fast(JpegBitBuffer& buffer) {
   return true;
 }
 
-inline int JpegBitReader::decode(const JpegHuffmanTable& table) {
-  JpegBitWindow window(*this);
-  window.ensure(16);
-  return window.decode_buffered(table);
-}
+inline int JpegBitReader::decode(const JpegHuffmanTable& table) { return JpegBitWindow(*this).decode(table); }
 
-inline unsigned JpegBitReader::read_bits(int size) {
-  JpegBitWindow window(*this);
-  window.ensure(size);
-  return window.take_bits(size);
-}
+inline unsigned JpegBitReader::read_bits(int size) { return JpegBitWindow(*this).read_bits(size); }
 
-inline int JpegBitReader::read_signed(int size) {
-  JpegBitWindow window(*this);
-  window.ensure(size);
-  return window.take_signed(size);
-}
+inline int JpegBitReader::read_signed(int size) { return JpegBitWindow(*this).read_signed(size); }
