@@ -21,8 +21,8 @@ void build_fast_ac(JpegHuffmanTable& table) {
     const int magnitude = (index >> (bits - length - size)) & ((1 << size) - 1);
     // A leading 0 bit means a negative value (T.81 F.2.2.1, EXTEND).
     const int value = magnitude < (1 << (size - 1)) ? magnitude - (1 << size) + 1 : magnitude;
-    fast = {static_cast<std::int16_t>(value), static_cast<std::uint8_t>(symbol >> 4),
-            static_cast<std::uint8_t>(length + size)};
+    fast = {static_cast<std::uint8_t>(length + size), static_cast<std::uint8_t>(symbol >> 4),
+            static_cast<std::int16_t>(value)};
   }
 }
 
