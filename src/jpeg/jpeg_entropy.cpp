@@ -16,6 +16,13 @@ namespace {
 // differences can overflow it; valid data never wraps.
 int wrap16(int value) { return ((value + 32768) & 0xFFFF) - 32768; }
 
+// Clears a whole block. A copy of zeros compiles to eight 16-byte stores,
+// where a memset of 128 bytes becomes a string instruction slow to start.
+void clear_block(std::int16_t* block) {
+  static const std::int16_t zeros[64] = {};
+  std::memcpy(block, zeros, sizeof zeros);
+}
+
 }  // namespace
 
 int jpeg_decode_sequential_block(JpegBitReader& reader, const JpegHuffmanTable& dc_table,
@@ -31,7 +38,7 @@ int jpeg_decode_sequential_block(JpegBitReader& reader, const JpegHuffmanTable& 
   // Clearing only what the previous block in this place wrote; a whole
   // clear is cheaper than a long scattered one.
   if (previous_extent > 16) {
-    std::memset(block, 0, 64 * sizeof *block);
+    clear_block(block);
   } else {
     for (int k = 1; k < previous_extent; ++k) block[jpeg_zigzag_to_natural[k]] = 0;
   }
