@@ -12,7 +12,7 @@ struct JpegColourTables {
   std::int32_t green_from_cr[256];  // 16.16, summed with green_from_cb then shifted
   std::int32_t green_from_cb[256];
   // clamp[clamp_offset + v] = v limited to 0..255, for every v that luma
-  // plus a chroma term can reach (-179..433).
+  // plus a chroma term can reach (-179..481).
   static constexpr int clamp_offset = 256;
   std::uint8_t clamp[768];
 };
