@@ -62,6 +62,17 @@ bool path_allocate_keys(SplinePath& path, int count) {
   return sound;
 }
 
+void path_add_key(SplinePath& path, double x, double y, double z, double t) {
+  // The new key goes at index count: arrays longer than count lose their
+  // unused tail, so points and times stay the same length as count says.
+  const int keys = usable_keys(path);
+  path.points.resize(keys);
+  path.times.resize(keys);
+  path.points.push_back({x, y, z});
+  path.times.push_back(t);
+  path.count = keys + 1;
+}
+
 void path_load(SplinePath& path, const char* file_name) {
   path_init(path);
   ConfigReader reader;

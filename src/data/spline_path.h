@@ -42,6 +42,11 @@ void path_init(SplinePath& path);
 // refused: the path is left without keys and false is returned.
 bool path_allocate_keys(SplinePath& path, int count);
 
+// Appends key (x, y, z) at time t after the keys the path holds: count goes
+// up by one. Keys built in code rather than read from a file (the particles
+// arms); each call may reallocate, so it belongs in start-up work.
+void path_add_key(SplinePath& path, double x, double y, double z, double t);
+
 // path_init, then count, step and keys from `file_name`. A missing file is
 // reported ("Cannot find <name>") and leaves the defaults; a file that ends
 // early leaves the keys it did not reach at zero.

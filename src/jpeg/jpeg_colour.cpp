@@ -39,12 +39,9 @@ void jpeg_colour_tables_build(JpegColourTables& tables) {
   }
 }
 
-namespace {
-
-// Converts `line_count` (1 or 2) lines that share one chroma line.
-template <int line_count>
-void convert_lines(const JpegColourTables& tables, const std::uint8_t* const* luma, const std::uint8_t* cb,
-                   const std::uint8_t* cr, int chroma_step, int width, std::uint8_t* const* output) {
+void jpeg_colour_convert_lines_portable(const JpegColourTables& tables, const std::uint8_t* const* luma,
+                                        int line_count, const std::uint8_t* cb, const std::uint8_t* cr,
+                                        int chroma_step, int width, std::uint8_t* const* output) {
   if (chroma_step == 1) {
     for (int x = 0; x < width; ++x) {
       const ChromaTerms terms = chroma_terms(tables, cb[x], cr[x]);
@@ -67,11 +64,29 @@ void convert_lines(const JpegColourTables& tables, const std::uint8_t* const* lu
   }
 }
 
+namespace {
+
+// The vector converter where there is one, the portable one for the rest.
+void convert_lines(const JpegColourTables& tables, const std::uint8_t* const* luma, int line_count,
+                   const std::uint8_t* cb, const std::uint8_t* cr, int chroma_step, int width,
+                   std::uint8_t* const* output) {
+  int done = 0;
+#ifdef __SSE2__
+  done = jpeg_colour_convert_lines_sse2(luma, line_count, cb, cr, chroma_step, width, output);
+  if (done == width) return;
+#endif
+  // `done` is a multiple of 16, so the chroma lines step over whole samples.
+  const std::uint8_t* const rest_luma[2] = {luma[0] + done, line_count == 2 ? luma[1] + done : nullptr};
+  std::uint8_t* const rest_output[2] = {output[0] + 4 * done, line_count == 2 ? output[1] + 4 * done : nullptr};
+  jpeg_colour_convert_lines_portable(tables, rest_luma, line_count, cb + done / chroma_step, cr + done / chroma_step,
+                                     chroma_step, width - done, rest_output);
+}
+
 }  // namespace
 
 void jpeg_colour_convert_line(const JpegColourTables& tables, const std::uint8_t* luma, const std::uint8_t* cb,
                               const std::uint8_t* cr, int chroma_step, int width, std::uint8_t* output) {
-  convert_lines<1>(tables, &luma, cb, cr, chroma_step, width, &output);
+  convert_lines(tables, &luma, 1, cb, cr, chroma_step, width, &output);
 }
 
 void jpeg_colour_convert_line_pair(const JpegColourTables& tables, const std::uint8_t* luma_top,
@@ -79,5 +94,5 @@ void jpeg_colour_convert_line_pair(const JpegColourTables& tables, const std::ui
                                    int chroma_step, int width, std::uint8_t* output_top, std::uint8_t* output_bottom) {
   const std::uint8_t* const luma[2] = {luma_top, luma_bottom};
   std::uint8_t* const output[2] = {output_top, output_bottom};
-  convert_lines<2>(tables, luma, cb, cr, chroma_step, width, output);
+  convert_lines(tables, luma, 2, cb, cr, chroma_step, width, output);
 }

@@ -16,15 +16,13 @@ struct JpegComponent {
   int blocks_high = 0;
   int row_blocks_wide = 0;
 
-  // Quantisation entries in zig-zag order, copied when the first scan that
-  // codes the component starts; and the same in natural order, for the
-  // stores.
+  // Quantisation entries in natural order, copied when the first scan that
+  // codes the component starts.
   std::uint16_t quant[64] = {};
-  std::uint16_t quant_natural[64] = {};
   bool coded = false;
   int dc_predictor = 0;
 
-  // One MCU row: dequantised coefficient blocks (natural order) with, per
+  // One MCU row: raw coefficient blocks (natural order) with, per
   // block, how many zig-zag positions may be non-zero; and the samples,
   // v_sampling * 8 rows of sample_stride bytes.
   std::int16_t* row_coefficients = nullptr;

@@ -2,6 +2,8 @@
 // structures built from it.
 #include "jpeg/jpeg_huffman.h"
 
+#include "jpeg/jpeg_errors.h"
+
 namespace {
 
 // Every look-up index whose code is a coefficient (size 1..15) with its
@@ -19,8 +21,8 @@ void build_fast_ac(JpegHuffmanTable& table) {
     const int magnitude = (index >> (bits - length - size)) & ((1 << size) - 1);
     // A leading 0 bit means a negative value (T.81 F.2.2.1, EXTEND).
     const int value = magnitude < (1 << (size - 1)) ? magnitude - (1 << size) + 1 : magnitude;
-    fast = {static_cast<std::int16_t>(value), static_cast<std::uint8_t>(symbol >> 4),
-            static_cast<std::uint8_t>(length + size)};
+    fast = {static_cast<std::uint8_t>(length + size), static_cast<std::uint8_t>(symbol >> 4),
+            static_cast<std::int16_t>(value)};
   }
 }
 
@@ -47,4 +49,14 @@ bool jpeg_huffman_build(JpegHuffmanTable& table) {
   }
   build_fast_ac(table);
   return true;
+}
+
+unsigned jpeg_huffman_decode_long_code(const JpegHuffmanTable& table, unsigned bits16) {
+  for (int length = JpegHuffmanTable::lookup_bits + 1; length <= 16; ++length) {
+    const std::int32_t code = static_cast<std::int32_t>(bits16 >> (16 - length));
+    if (code <= table.max_code[length]) {
+      return static_cast<unsigned>(length << 8 | table.symbols[code + table.offset[length]]);
+    }
+  }
+  throw JpegFailure{jpeg_error_corrupt_data};
 }

@@ -18,9 +18,9 @@ struct JpegHuffmanTable {
   // For AC tables: a code and the magnitude bits that follow it, when both
   // fit in the next lookup_bits bits, resolved at once to the coefficient.
   struct FastCoefficient {
-    std::int16_t value;  // the coefficient, sign-extended
-    std::uint8_t run;    // zeros before it
     std::uint8_t bits;   // code and magnitude bits together; 0: not resolved here
+    std::uint8_t run;    // zeros before it
+    std::int16_t value;  // the coefficient, sign-extended
   };
   FastCoefficient fast_ac[1 << lookup_bits];
   // For lengths 1..16: the largest code of that length (-1 if none), and
@@ -32,3 +32,8 @@ struct JpegHuffmanTable {
 // Builds the decoding structures from counts[] and symbols[]. Returns false
 // when the counts assign more codes than lengths up to 16 can hold.
 bool jpeg_huffman_build(JpegHuffmanTable& table);
+
+// A code longer than lookup_bits at the top of `bits16` (the next 16 bits):
+// its length << 8 | its symbol. Throws jpeg_error_corrupt_data when the bits
+// form no code of the table.
+unsigned jpeg_huffman_decode_long_code(const JpegHuffmanTable& table, unsigned bits16);

@@ -1,4 +1,4 @@
-// The accurate integer inverse DCT.
+// Dequantisation and the accurate integer inverse DCT, portable version.
 //
 // Overflow: any 16-bit input keeps every row-pass term inside 32 bits (the
 // largest is about 2.0e9). Row-pass results stay below 2^15 in magnitude for
@@ -178,9 +178,12 @@ void dc_only_column_pass(const std::int32_t* rows, std::uint8_t* output, int str
 
 }  // namespace
 
-void jpeg_idct_block(const std::int16_t* coefficients, std::uint8_t* output, int stride) {
+void jpeg_idct_block_portable(const std::int16_t* coefficients, const std::uint16_t* quant, std::uint8_t* output,
+                              int stride) {
+  std::int16_t dequantised[64];
+  for (int i = 0; i < 64; ++i) dequantised[i] = jpeg_dequantise(coefficients[i], quant[i]);
   std::int32_t rows[64];
-  if (row_pass(coefficients, rows)) {
+  if (row_pass(dequantised, rows)) {
     dc_only_column_pass(rows, output, stride);
   } else if (fits_32_bit_column_pass(rows)) {
     column_pass_32(rows, output, stride);

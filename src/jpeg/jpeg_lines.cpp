@@ -2,7 +2,6 @@
 // into the components' sample rows, and lines are taken from there, colour
 // lines converted with chroma replicated over the luma sampling.
 #include "jpeg/jpeg_decoder.h"
-#include "jpeg/jpeg_entropy.h"
 #include "jpeg/jpeg_idct.h"
 
 const std::uint8_t* JpegDecoder::produce_line() {
@@ -60,9 +59,9 @@ void JpegDecoder::transform_row_buffers() {
         std::uint8_t* output = component.samples + 8 * (by * component.sample_stride + bx);
         const std::int16_t* block = component.row_block(bx, by);
         if (component.row_extent(bx, by) <= 1) {
-          jpeg_idct_dc_block(block[0], output, component.sample_stride);
+          jpeg_idct_dc_block(jpeg_dequantise(block[0], component.quant[0]), output, component.sample_stride);
         } else {
-          jpeg_idct_block(block, output, component.sample_stride);
+          jpeg_idct_block(block, component.quant, output, component.sample_stride);
         }
       }
     }
@@ -70,14 +69,12 @@ void JpegDecoder::transform_row_buffers() {
 }
 
 void JpegDecoder::transform_stores(int mcu_row) {
-  std::int16_t block[64];
   for (int i = 0; i < component_count(); ++i) {
     JpegComponent& component = frame_.components[i];
     for (int by = 0; by < component.v_sampling; ++by) {
       for (int bx = 0; bx < component.blocks_wide; ++bx) {
-        const std::int16_t* raw = component.store_block(bx, mcu_row * component.v_sampling + by);
-        for (int i = 0; i < 64; ++i) block[i] = jpeg_dequantise(raw[i], component.quant_natural[i]);
-        jpeg_idct_block(block, component.samples + 8 * (by * component.sample_stride + bx), component.sample_stride);
+        jpeg_idct_block(component.store_block(bx, mcu_row * component.v_sampling + by), component.quant,
+                        component.samples + 8 * (by * component.sample_stride + bx), component.sample_stride);
       }
     }
   }

@@ -17,7 +17,7 @@ int wrap16(int value) { return ((value + 32768) & 0xFFFF) - 32768; }
 // Walks the band from `k` to the end, refining every non-zero coefficient
 // it passes, and stops at the `zeros`th zero coefficient (counting from 0),
 // which it returns; returns band.end + 1 when the band has fewer zeros.
-int refine_until_zero(JpegBitReader& bits, const JpegBand& band, int k, int zeros, std::int16_t* block) {
+int refine_until_zero(JpegBitWindow& bits, const JpegBand& band, int k, int zeros, std::int16_t* block) {
   const int bit = 1 << band.low_bit;
   for (; k <= band.end; ++k) {
     std::int16_t& coefficient = block[jpeg_zigzag_to_natural[k]];
@@ -49,8 +49,9 @@ void jpeg_check_progressive_scan(const JpegScanHeader& header) {
   if (header.approximation_low > max_low_bit) throw JpegFailure{jpeg_error_successive_approximation};
 }
 
-void jpeg_decode_dc_first(JpegBitReader& bits, const JpegHuffmanTable& dc_table, int& predictor, int low_bit,
+void jpeg_decode_dc_first(JpegBitReader& reader, const JpegHuffmanTable& dc_table, int& predictor, int low_bit,
                           std::int16_t* block) {
+  JpegBitWindow bits(reader);
   const int size = bits.decode(dc_table);
   if (size > 15) throw JpegFailure{jpeg_error_corrupt_data};
   const int difference = size == 0 ? 0 : bits.read_signed(size);
@@ -62,14 +63,25 @@ void jpeg_decode_dc_refine(JpegBitReader& bits, int low_bit, std::int16_t* block
   if (bits.read_bit()) block[0] = to_coefficient(block[0] | (1 << low_bit));
 }
 
-void jpeg_decode_ac_first(JpegBitReader& bits, const JpegHuffmanTable& ac_table, const JpegBand& band, int& eob_run,
-                          std::int16_t* block) {
+void jpeg_decode_ac_first(JpegBitReader& reader, const JpegHuffmanTable& ac_table, const JpegBand& band,
+                          int& eob_run, std::int16_t* block) {
   if (eob_run > 0) {
     --eob_run;
     return;
   }
+  JpegBitWindow bits(reader);
   for (int k = band.start; k <= band.end; ++k) {
-    const int symbol = bits.decode(ac_table);
+    bits.ensure(16);
+    // A code with its magnitude bits in one look-up, unless its run leaves
+    // the band: that error is raised below, after the code alone.
+    const JpegHuffmanTable::FastCoefficient fast = ac_table.fast_ac[bits.peek_lookup_bits()];
+    if (fast.bits != 0 && k + fast.run <= band.end) {
+      bits.skip(fast.bits);
+      k += fast.run;
+      block[jpeg_zigzag_to_natural[k]] = to_coefficient(fast.value * (1 << band.low_bit));
+      continue;
+    }
+    const int symbol = bits.decode_buffered(ac_table);
     const int run = symbol >> 4;
     const int size = symbol & 0x0F;
     if (size == 0) {
@@ -90,8 +102,9 @@ void jpeg_decode_ac_first(JpegBitReader& bits, const JpegHuffmanTable& ac_table,
   }
 }
 
-void jpeg_decode_ac_refine(JpegBitReader& bits, const JpegHuffmanTable& ac_table, const JpegBand& band, int& eob_run,
-                           std::int16_t* block) {
+void jpeg_decode_ac_refine(JpegBitReader& reader, const JpegHuffmanTable& ac_table, const JpegBand& band,
+                           int& eob_run, std::int16_t* block) {
+  JpegBitWindow bits(reader);
   int k = band.start;
   if (eob_run == 0) {
     for (; k <= band.end; ++k) {

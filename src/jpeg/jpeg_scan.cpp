@@ -7,11 +7,6 @@ namespace {
 
 constexpr int restart_search_limit = 1536;  // bytes searched for a restart marker
 
-// Stores keep raw coefficients: decoding into them "dequantises" by 1.
-constexpr std::uint16_t unit_quant[64] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
-                                          1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1,
-                                          1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
-
 // The table at `index`, or null when the index names no table or none is defined.
 const JpegHuffmanTable* huffman_table(const JpegTables& tables, int index, int first, int last) {
   return index >= first && index <= last ? tables.huffman[index] : nullptr;
@@ -50,10 +45,7 @@ void JpegScanDecoder::start(JpegFrame& frame, const JpegTables& tables, const Jp
       throw JpegFailure{jpeg_error_quant_undefined};
     }
     if (!component.coded) {
-      for (int k = 0; k < 64; ++k) {
-        component.quant[k] = tables.quant[component.quant_table][k];
-        component.quant_natural[jpeg_zigzag_to_natural[k]] = component.quant[k];
-      }
+      for (int k = 0; k < 64; ++k) component.quant[jpeg_zigzag_to_natural[k]] = tables.quant[component.quant_table][k];
       component.coded = true;
     }
     component.dc_predictor = 0;
@@ -86,7 +78,7 @@ void JpegScanDecoder::decode_next_mcu_row() {
         for (int bx = mcu_x * component.h_sampling; bx < (mcu_x + 1) * component.h_sampling; ++bx) {
           std::uint8_t& extent = component.row_extent(bx, by);
           extent = static_cast<std::uint8_t>(jpeg_decode_sequential_block(bits_, *dc_tables_[i], *ac_tables_[i],
-                                                                          component.dc_predictor, component.quant,
+                                                                          component.dc_predictor,
                                                                           component.row_block(bx, by), extent));
         }
       }
@@ -99,8 +91,7 @@ void JpegScanDecoder::decode_into_stores() {
     case Coding::sequential:
       // Each block is coded once and its store starts at zero.
       walk_into_stores([this](int i, std::int16_t* block) {
-        jpeg_decode_sequential_block(bits_, *dc_tables_[i], *ac_tables_[i], components_[i]->dc_predictor, unit_quant,
-                                     block, 0);
+        jpeg_decode_sequential_block(bits_, *dc_tables_[i], *ac_tables_[i], components_[i]->dc_predictor, block, 0);
       });
       break;
     case Coding::dc_first:

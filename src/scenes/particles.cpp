@@ -1,12 +1,206 @@
-// The particles scene. Stands in place until the scene arrives: it shows no frame,
-// and its run keeps the key rule's reading points.
+// The particles scene: its state, start-up, the feedback step and the two
+// phases it plays.
 #include "scenes/particles.h"
 
-void particles_init(const SharedPictures&) {}
+#include <algorithm>
+#include <cstring>
 
-void particles_prepare() {}
+#include "data/config_reader.h"
+#include "data/spline_path.h"
+#include "render/camera.h"
+#include "scenes/particles_figure.h"
+#include "scenes/particles_snapshots.h"
+#include "scenes/particles_warp.h"
+#include "scenes/word_flash.h"
+#include "shell/pixel_ops.h"
+#include "shell/screen_buffer.h"
+
+namespace {
+
+struct ParticlesScene {
+  SharedPictures pictures;
+  ParticlesTiming timing;
+  SplinePath figure_location_path;  // steps are set every frame: the files' are never used
+  SplinePath figure_axis_path;
+  ArmPaths arms;
+  ParticleFigure figure = figure_create();
+  Camera camera;  // never moves: the view maps (x, y, z) to (-x - 0.5, -y - 0.5, z)
+  WarpGrid warp;
+  SnapshotRing ring;
+};
+
+ParticlesScene particles;
+
+constexpr double scene_units_per_second = 6.25;
+constexpr double figure_path_extra_step = 0.05;  // added to the frame's step on the figure paths
+constexpr double first_flash_moment = 30.0;
+constexpr double second_flash_moment = 100.0;
+constexpr int first_word = 2;   // words_pictures entry of the first word
+constexpr int first_flash = 2;  // sublim_pictures entry of the first flash picture
+
+// The scene's roles for the shared buffers.
+Pixel* feedback_picture() { return particles.pictures.work_b->pixels(); }  // F
+Pixel* work_picture() { return particles.pictures.work_e->pixels(); }      // W
+std::int32_t* warp_map() { return particles.pictures.work_c->indices(); }  // M
+std::int32_t* row_shift_table() { return particles.pictures.work_m->indices(); }  // U
+std::int32_t* source_map() { return particles.pictures.work_l->indices(); }       // C
+Pixel* frozen_picture() { return particles.pictures.work_d->pixels(); }            // Z
+const Pixel* tv_mask() { return particles.pictures.tv_mask_picture->pixels(); }
+
+void read_timing(ParticlesTiming& timing, const char* parameter_path) {
+  ConfigReader reader;
+  config_open(reader, parameter_path);
+  config_read_double(reader, timing.phase1_length);
+  config_read_double(reader, timing.phase2_length);
+  config_read_double(reader, timing.spare_value);
+  for (double& moment : timing.freeze_times) config_read_double(reader, moment);
+  config_close(reader);
+}
+
+// The previous picture seen through the jittered grid and two rows higher,
+// the figure drawn over it, blurred back into F with colour fringes.
+void feedback_step() {
+  jitter_warp_grid(particles.warp);
+  build_warp_map(particles.warp, warp_map());
+  // C = U[M]: the tables' int32 entries travel through the gather as pixels.
+  gather_pixels(warp_map(), reinterpret_cast<const Pixel*>(row_shift_table()), reinterpret_cast<Pixel*>(source_map()));
+  gather_pixels(source_map(), feedback_picture(), work_picture());
+  draw_figure(particles.figure, work_picture());
+  blur4_channels(work_picture(), feedback_picture());
+}
+
+// One simulated frame: the figure moves on by `dt` scene-time units, the
+// feedback picture with it, and a snapshot is taken around vertex 0.
+void simulate(double dt) {
+  for (SplinePath* path : {&particles.figure_location_path, &particles.figure_axis_path}) {
+    path->step = dt + figure_path_extra_step;
+    path_advance(*path);
+  }
+  particles.figure.pose.position = path_position(particles.figure_location_path);
+  particles.figure.pose.axis = path_position(particles.figure_axis_path);  // normalised by figure_place
+  advance_arm_paths(particles.arms);
+  build_arm_samples(particles.arms, particles.figure);
+  figure_place(particles.figure, particles.camera);
+  figure_project(particles.figure, figure_focal, figure_centre_x, figure_centre_y);
+  feedback_step();
+  const Vector3& anchor = particles.figure.vertices[0].screen;
+  grab_snapshot(particles.ring, anchor.x, anchor.y, feedback_picture());
+}
+
+// F on the screen with the snapshot strip over it.
+void show_feedback(Pixel* screen) {
+  std::memcpy(screen, feedback_picture(), screen_bytes);
+  draw_snapshot_strip(particles.ring, screen);
+}
+
+struct FirstPhaseState {
+  bool live = true;
+  int next_freeze = 0;  // index of the next toggle moment; only moves forward
+  bool flash_pending = true;
+};
+
+void show_words(double time, Pixel* screen) {
+  const SharedPictures& pictures = particles.pictures;
+  for (int k = 0; k < 2; ++k) {
+    word_flash_show(pictures.words_pictures[first_word + k]->pixels(), time, pictures.word_flash_times.particles[k],
+                    pictures.word_flash_bias, work_picture(), screen);
+  }
+}
+
+void first_phase_frame(FirstPhaseState& state, double time, double dt, Pixel* screen) {
+  const ParticlesTiming& timing = particles.timing;
+  if (time < timing.freeze_times[particles_freeze_count - 1]) simulate(dt);
+  show_feedback(screen);
+  // One toggle at most per frame; the frozen still is this frame before its scan lines.
+  if (state.next_freeze < particles_freeze_count && time > timing.freeze_times[state.next_freeze]) {
+    ++state.next_freeze;
+    state.live = !state.live;
+    std::memcpy(frozen_picture(), screen, screen_bytes);
+  }
+  if (state.live) {
+    apply_tv_mask(tv_mask(), screen);
+  } else {
+    std::memcpy(screen, frozen_picture(), screen_bytes);
+    subtract_buffer_saturate(tv_mask(), screen);
+  }
+  show_words(time, screen);
+  frame_flash_show(state.flash_pending, time, first_flash_moment,
+                   particles.pictures.sublim_pictures[first_flash]->pixels(), screen);
+}
+
+void present(const SceneContext& context) {
+  context.surface.unlock();
+  context.surface.copy(context.console);
+  context.console.update();
+}
+
+// The first phase from time 0; returns the scene time reached.
+double play_first_phase(const SceneContext& context, ptc::Timer& timer) {
+  FirstPhaseState state;
+  double time = 0.0;
+  while (time < particles.timing.phase1_length) {
+    if (context.console.key()) break;
+    const double dt = timer.delta() * scene_units_per_second;
+    first_phase_frame(state, time, dt, context.surface.lock());
+    present(context);
+    time += dt;
+  }
+  return time;
+}
+
+void play_second_phase(const SceneContext& context, ptc::Timer& timer, double time) {
+  bool flash_pending = true;
+  while (time < particles.timing.phase2_length) {
+    if (context.console.key()) break;
+    const double dt = timer.delta() * scene_units_per_second;
+    Pixel* screen = context.surface.lock();
+    particles_live_frame(dt, screen);
+    frame_flash_show(flash_pending, time, second_flash_moment,
+                     particles.pictures.sublim_pictures[first_flash + 1]->pixels(), screen);
+    present(context);
+    time += dt;
+  }
+}
+
+}  // namespace
+
+void particles_init(const SharedPictures& shared) { particles_init(shared, "data/particles.conf"); }
+
+void particles_init(const SharedPictures& shared, const char* parameter_path) {
+  particles = ParticlesScene{};
+  particles.pictures = shared;
+  path_load(particles.figure_location_path, "data/p-loc.bsp");
+  path_load(particles.figure_axis_path, "data/p-axis.bsp");
+  init_arm_paths(particles.arms);
+  warp_grid_at_rest(particles.warp);
+  snapshot_ring_allocate(particles.ring);
+  read_timing(particles.timing, parameter_path);
+}
+
+void particles_prepare() {
+  fill_row_shift_table(row_shift_table());
+  fill_identity_map(warp_map());
+  particles.pictures.work_b->clear();
+  particles.pictures.work_e->clear();
+}
 
 void particles_run(const SceneContext& context) {
-  consume_waiting_key(context.console);  // between the two phases
+  ptc::Timer timer(context.console);
+  timer.start();
+  timer.delta();  // the first reading is discarded
+  const double phase1_length = particles.timing.phase1_length;
+  const double time = play_first_phase(context, timer);
+  consume_waiting_key(context.console);
+  // The second phase begins with the first one's overshoot; after a key,
+  // or when the first phase had no length, at 0.
+  play_second_phase(context, timer, time > std::max(phase1_length, 0.0) ? time - phase1_length : 0.0);
   consume_waiting_key(context.console);  // end of the run
+}
+
+ParticlesTiming particles_timing() { return particles.timing; }
+
+void particles_live_frame(double dt, Pixel* screen) {
+  simulate(dt);
+  show_feedback(screen);
+  subtract_buffer_saturate(tv_mask(), screen);
 }

@@ -1,13 +1,34 @@
 // The starwarp scene, third: the lattice picture torn apart in the warp
-// feedback, then spun; word and flash pictures. Borrows work_a, work_b,
-// work_c, work_l, work_m (its warp table), tv_mask_picture, words_pictures
-// 0-1 and sublim_pictures 0-1.
+// feedback, seeded by two lines of palette colours that stream outward like
+// stars; then the warp turns as it zooms and the streaks swirl. Word
+// pictures fade in during the straight warp, flash pictures show for one
+// frame each during the spin.
+//
+// Tables: the warp table in work_m (starwarp_warp.h), built at start-up; the
+// spin table in work_b, the warp table mapped onto a turning square
+// (map_quad.h) every spin frame. Borrows work_a (the feedback picture, which
+// starts as one further lattice frame), work_b (after the lattice scene drew
+// into it), work_c (scratch), work_l (the seed palette "data/starwarp.jpg"),
+// tv_mask_picture, words_pictures 0-1 and sublim_pictures 0-1.
 #pragma once
 
 #include "shell/scene_context.h"
 #include "shell/shared_pictures.h"
 
-// Start-up: reads the scene's files and builds its tables; keeps `shared`.
+// The values of "data/starwarp.conf"; 0 where the file cannot be read.
+struct StarwarpParameters {
+  double warp_duration = 0.0;  // straight warp, scene-time units; also the spin's first seed column
+  double spin_duration = 0.0;  // spin, scene-time units
+  double spare = 0.0;          // read and kept, used by nothing
+};
+
+// Start-up, after lattice_init: builds the warp table (drawing from rand()),
+// loads the seed palette and reads "data/starwarp.conf". Keeps `shared`.
 void starwarp_init(const SharedPictures& shared);
-// Plays the scene; returns when its time is over, a key press consumed.
+// Plays the scene right after lattice_run; returns when its time is over,
+// a key press consumed. A key ends the straight warp and the spin alike.
 void starwarp_run(const SceneContext& context);
+
+// What starwarp_init read. A test may set its own before starwarp_run.
+StarwarpParameters starwarp_parameters();
+void starwarp_set_parameters(const StarwarpParameters& parameters);

@@ -32,6 +32,10 @@ void RunStatsRecorder::frame(const ptc::HeadlessFrame& frame) {
   ++stats_.total_frames;
   if (!scene_running_) return;
   SceneStats& scene = stats_.scenes.back();
+  if (stats_.startup_ms < 0.0) {
+    stats_.startup_ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - created_).count();
+  }
   ++scene.frames;
   if (frame.timed) scene.frame_ms.push_back(frame.compose_seconds * 1000.0);
 }

@@ -3,6 +3,7 @@
 // first timer read to its console update.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,6 +33,9 @@ struct SceneStats {
 struct RunStats {
   std::vector<SceneStats> scenes;  // in sequence order
   std::int64_t total_frames = 0;   // every presented frame, between-scene pictures too
+  // Wall time from the recorder's creation, at the renderer's start, to the
+  // first frame of the first scene: the start-up. Negative until then.
+  double startup_ms = -1.0;
 };
 
 // Watches the sequence for scene boundaries and receives every presented
@@ -46,4 +50,5 @@ class RunStatsRecorder : public SequenceObserver {
  private:
   RunStats stats_;
   bool scene_running_ = false;
+  std::chrono::steady_clock::time_point created_ = std::chrono::steady_clock::now();
 };

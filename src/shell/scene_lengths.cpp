@@ -29,10 +29,11 @@ std::vector<double> read_values(const char* file, int count) {
 }  // namespace
 
 std::vector<SceneLength> committed_scene_lengths() {
-  // Starwarp and particles join as they arrive.
   const LengthSource sources[] = {
       {"raycast", "data/raycast.conf", {0}, 1},
       {"lattice", "data/lattice.conf", {0, 1}, 2},
+      {"starwarp", "data/starwarp.conf", {0, 1}, 2},
+      {"particles", "data/particles.conf", {0, 1}, 2},
       {"blobby", "data/blobby.conf", {0}, 1},
       {"greets", "data/greets.conf", {0, 1, 2, 3, 4, 5}, 6},
   };

@@ -191,6 +191,43 @@ TEST(SplinePath, BrokenFilesLeaveSoundPaths) {
   EXPECT_EQ(cut.times[3], 0.0);
 }
 
+TEST(SplinePath, AddedKeysAppendAfterTheKeysHeld) {
+  // Four keys added one by one make the same path as four keys read in.
+  SplinePath built;
+  path_init(built);
+  for (int k = 0; k < 4; ++k) path_add_key(built, 1.0 * k, 10.0 * k, -1.0 * k, 1.0 * k);
+  SplinePath read = path_with_times({0, 1, 2, 3});
+  ASSERT_EQ(built.count, 4);
+  ASSERT_EQ(built.points.size(), 4u);
+  ASSERT_EQ(built.times.size(), 4u);
+  for (int i = 0; i < 30; ++i) {
+    path_advance(built);
+    path_advance(read);
+    expect_near(path_position(built), path_position(read), "advance " + std::to_string(i));
+  }
+
+  struct Case {
+    const char* what;
+    SplinePath path;
+    int count;  // after the key is added
+  };
+  SplinePath short_count = path_with_times({0, 1, 2, 3});
+  short_count.count = 2;  // arrays longer than count: the new key goes at index 2
+  SplinePath long_count = path_with_times({0, 1});
+  long_count.count = 9;  // count beyond the arrays: the new key follows what they hold
+  const Case cases[] = {{"empty", SplinePath{}, 1}, {"count below the arrays", short_count, 3},
+                        {"count beyond the arrays", long_count, 3}};
+  for (const Case& c : cases) {
+    SplinePath path = c.path;
+    path_add_key(path, 7, 8, 9, 50);
+    ASSERT_EQ(path.count, c.count) << c.what;
+    ASSERT_EQ(path.points.size(), static_cast<std::size_t>(c.count)) << c.what;
+    ASSERT_EQ(path.times.size(), static_cast<std::size_t>(c.count)) << c.what;
+    expect_near(path.points[c.count - 1], {7, 8, 9}, c.what);
+    EXPECT_EQ(path.times[c.count - 1], 50.0) << c.what;
+  }
+}
+
 TEST(SplinePath, MissingFileIsReportedAndLeavesTheDefaults) {
   const std::string file = ::testing::TempDir() + "quorvane_no_such_path.bsp";
   SplinePath path = path_with_times({0, 1});

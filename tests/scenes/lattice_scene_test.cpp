@@ -37,22 +37,6 @@ int lit_pixels(const Pixel* picture) {
   return count;
 }
 
-TEST(LatticeFlightTest, ContinuingDrawsWhatTheNextStepOfTheSameLengthDraws) {
-  LatticeFlight stepped, continued;
-  lattice_flight_load(stepped);
-  lattice_flight_load(continued);
-  ScreenBuffer scratch;
-  for (int frame = 0; frame < 40; ++frame) {
-    lattice_flight_step(stepped, 0.7, scratch.pixels());
-    lattice_flight_step(continued, 0.7, scratch.pixels());
-  }
-  ScreenBuffer by_step, by_continuing;
-  lattice_flight_step(stepped, 0.7, by_step.pixels());
-  lattice_flight_continue(continued, by_continuing.pixels());
-  EXPECT_GT(lit_pixels(by_step.pixels()), 10000) << "the lattice should fill the view";
-  EXPECT_EQ(differing_pixels(by_step.pixels(), by_continuing.pixels()), 0);
-}
-
 // The largest distance, in lattice cells, from a point near the viewer in
 // one frame to the nearest point of the frame before, over `frames` steps
 // of `step` units; and how many times the camera moved to another cell.

@@ -126,14 +126,6 @@ TEST(ShadeBlocks, FillsEachBlockBesideAVisitedHitOnceBlendingOnlyWhenAllFourCorn
   }
 }
 
-TEST(ShadeBlocks, ClearsTheFlagsOfTheLastFrame) {
-  auto caster = caster_with_hits({{5, 10}});
-  ScreenBuffer shade;
-  shade_blocks(*caster, scene_eye, shade.pixels());
-  shade_blocks(*caster, scene_eye, shade.pixels());
-  EXPECT_EQ(caster->field.tally.pixel_marches, 2 * 4 * 64);
-}
-
 TEST(DrawGridWire, JoinsNeighbouringHitsAtTwiceTheSpacingRaised) {
   // Grid entries (5, 10) and (5, 11) show at screen (160, 200) and (176, 200);
   // their wire points are (0, 100) and (32, 100).
@@ -182,8 +174,6 @@ TEST(FillBlock, BlocksOutsideTheGridPixelsAreNotDrawn) {
   for (auto [x0, y0] : outside) {
     fill_block_marched(caster->field, x0, y0, scene_eye, shade.pixels());
     fill_block_blended(caster->field, x0, y0, scene_eye, shade.pixels());
-    blend_block_normals({Vector3{1, 0, 0}, Vector3{1, 0, 0}, Vector3{1, 0, 0}, Vector3{1, 0, 0}}, caster->field.lights,
-                        x0, y0, shade.pixels());
   }
   EXPECT_EQ(caster->field.tally.pixel_marches + caster->field.tally.normal_marches, 0);
   EXPECT_EQ(lit_pixels(shade), 0);

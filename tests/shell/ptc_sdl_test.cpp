@@ -41,9 +41,11 @@ class SdlConsoleTest : public ::testing::Test {
   }
   static void SetUpTestSuite() {
     if (!server().ok()) return;
-    // SDL's own software renderer: the same rendering calls as on a desktop's
-    // OpenGL, without Mesa's threads, whose allocations outlive the process.
+    // SDL's own software renderer on a plain X framebuffer: the same
+    // rendering calls as on a desktop's OpenGL, without Mesa's threads, which
+    // trip up the leak checker at exit.
     setenv("SDL_RENDER_DRIVER", "software", 1);
+    setenv("SDL_FRAMEBUFFER_ACCELERATION", "0", 1);
     setenv("DISPLAY", server().display().c_str(), 1);
     unsetenv("WAYLAND_DISPLAY");
     unsetenv("SDL_VIDEODRIVER");

@@ -73,8 +73,11 @@ def greets_axis(t):
 
 
 def figure_location(t):
-    """In front of the fixed camera: depth 31..39, near the middle."""
-    return (wave(t, 5.0, 260.0), wave(t, 3.5, 170.0, 0.8), -35.0 + wave(t, 4.0, 300.0))
+    """In front of the fixed camera at depth 31..39. The hub wanders about
+    140 pixels either side of the middle and from near row 120 down to the
+    bottom of the snapshot strip (rows 196..323): the figure shows around
+    the strip, and its trails, which sink, fill the lower half."""
+    return (wave(t, 15.0, 260.0), -2.0 + wave(t, 10.0, 170.0, 0.8), -35.0 + wave(t, 4.0, 300.0))
 
 
 def figure_axis(t):

@@ -1,8 +1,11 @@
 """The starwarp scene's seed palette. Column c holds the colours of the two
 seed lines at scene time c, row y the colour at height y. Mostly dark, with
-sparse bright points that the warp drags outward into streaking stars; the
-hues drift across the columns. Rows 230..249 also feed the spin phase's
-bars, so from the spin's first column on they carry a bright, pulsing band."""
+bright stars that the warp drags outward into streaks; the hues drift across
+the columns. A star is a run of rows: the scene's blur spreads a seed one
+row tall over the rows beside it and loses it within a few frames, while a
+run of several rows streams outward to the screen's edge. Rows 230..249 also
+feed the spin phase's bars, so from the spin's first column on they carry a
+bright, pulsing band."""
 import math
 import os
 import random
@@ -15,7 +18,9 @@ STARWARP_FORM = JpegForm(sampling="1x1", restart="1", quality=95)
 
 BAND_ROWS = range(230, 250)
 SPIN_START_COLUMN = SCENES["starwarp"]["warp_duration"]
-STAR_COUNT = 2600
+STAR_COUNT = 1600
+STAR_ROWS = (8, 20)     # height of a star, in rows
+STAR_COLUMNS = (3, 8)   # how many scene-time units it stays lit
 SEED = 1977
 
 
@@ -24,18 +29,20 @@ def base_hue(column):
 
 
 def place_stars():
-    """Stars as {(column, row): rgb}: short runs along the columns, so that a
-    star stays lit for a few scene-time units."""
+    """Stars as {(column, row): rgb}: blocks a few columns long, so that a
+    star stays lit for a few scene-time units, and several rows tall."""
     rng = random.Random(SEED)
     stars = {}
     for _ in range(STAR_COUNT):
         row = rng.randrange(HEIGHT)
+        rows = rng.randint(*STAR_ROWS)
         start = rng.randrange(WIDTH)
-        length = rng.randint(2, 7)
-        brightness = 0.45 + 0.55 * rng.random() ** 0.7
-        colour = hsv(base_hue(start) + rng.uniform(-0.08, 0.08), rng.uniform(0.15, 0.65), brightness)
+        length = rng.randint(*STAR_COLUMNS)
+        brightness = 0.85 + 0.15 * rng.random()
+        colour = hsv(base_hue(start) + rng.uniform(-0.08, 0.08), rng.uniform(0.1, 0.45), brightness)
         for column in range(start, min(WIDTH, start + length)):
-            stars[(column, row)] = colour
+            for y in range(row, min(HEIGHT, row + rows)):
+                stars[(column, y)] = colour
     return stars
 
 

@@ -40,6 +40,7 @@ void print_stats_table(std::FILE* out, const RunStats& stats) {
     all_ms.insert(all_ms.end(), scene.frame_ms.begin(), scene.frame_ms.end());
   }
   print_row(out, "total", "", stats.total_frames, summarize_times(all_ms));
+  if (stats.startup_ms >= 0.0) std::fprintf(out, "start-up to the first scene frame: %.0f ms\n", stats.startup_ms);
 }
 
 std::string stats_json(const FrameRate& rate, const RunStats& stats) {
@@ -53,6 +54,8 @@ std::string stats_json(const FrameRate& rate, const RunStats& stats) {
             ", \"p50_ms\": " + json_milliseconds(times.median_ms) + ", \"p99_ms\": " +
             json_milliseconds(times.p99_ms) + ", \"max_ms\": " + json_milliseconds(times.max_ms) + "}";
   }
-  json += "], \"total_frames\": " + std::to_string(stats.total_frames) + "}\n";
+  json += "], \"total_frames\": " + std::to_string(stats.total_frames) +
+          ", \"startup_ms\": " + (stats.startup_ms < 0.0 ? std::string("null") : json_milliseconds(stats.startup_ms)) +
+          "}\n";
   return json;
 }

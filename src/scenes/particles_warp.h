@@ -1,0 +1,51 @@
+// The particles scene's feedback warp: a coarse grid of nodes, some of which
+// shiver by a pixel from frame to frame, and the per-pixel source map built
+// from it, plus the fixed table that takes every pixel two rows up.
+//
+// Nodes sit every 16 pixels (40 columns x 30 rows) and hold pixel
+// coordinates in 16.16 fixed point in 64 bits. The maps are ScreenBuffer-
+// sized tables of 307,200 signed pixel indices, read by gather_pixels; a
+// border node jittered outwards gives indices outside the picture, even
+// negative ones, which the checked gather reads as pixel 0.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+constexpr int warp_columns = 40;
+constexpr int warp_rows = 30;
+constexpr int warp_nodes = warp_columns * warp_rows;
+constexpr int warp_cell = 16;         // pixels between neighbouring nodes at rest
+constexpr int warp_jitter_period = 4;  // frames between two moves of one node
+
+struct WarpGrid {
+  // Node (row j, column k) is entry j * 40 + k; pixel coordinates in 16.16.
+  std::array<std::int64_t, warp_nodes> x{};
+  std::array<std::int64_t, warp_nodes> y{};
+  int phase = 0;  // which quarter of the shivering nodes moved last (0..3)
+};
+
+constexpr int warp_node(int row, int column) { return row * warp_columns + column; }
+
+// Every node at its rest position (16k, 16j); the phase back to 0.
+void warp_grid_at_rest(WarpGrid& grid);
+
+// Advances the phase (the first call uses 1), then moves each node whose row
+// and column are both congruent to the phase modulo 4 to its rest position
+// plus a fresh -1, 0 or +1 pixel in x, then in y: two rand() draws per node,
+// row by row, left to right. Only nodes with row = column (mod 4) ever move,
+// and an offset never builds up.
+void jitter_warp_grid(WarpGrid& grid);
+
+// Fills `map`, cell by cell: each 16 x 16 cell walks from its top-left node
+// A, its left edge towards the node below (D), its right edge from the node
+// on the right (B) towards the one diagonally below (E), in sixteenths. The
+// last column of cells uses A for B, the last row A for D, and E takes row
+// and column only where they exist: those cells come out flattened.
+void build_warp_map(const WarpGrid& grid, std::int32_t* map);
+
+// map[i] = i: every pixel its own source.
+void fill_identity_map(std::int32_t* map);
+
+// table[i] = the pixel two rows above i; the top two rows map to themselves.
+void fill_row_shift_table(std::int32_t* table);
