@@ -229,9 +229,11 @@ std::string problems(const Breakage& breakage, const ChildResult& result) {
 // Plays the sequence once per case, two at a time; fails for each case
 // that went wrong.
 void play_each(const std::vector<Breakage>& cases) {
+  // Folders of their own per test: ctest may run the tests side by side.
+  const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
   std::vector<std::unique_ptr<Workspace>> workspaces;
   for (int i = 0; i < parallel_cases; ++i) {
-    workspaces.push_back(std::make_unique<Workspace>("faults-" + std::to_string(i)));
+    workspaces.push_back(std::make_unique<Workspace>("faults-" + test + "-" + std::to_string(i)));
   }
   for (std::size_t first = 0; first < cases.size(); first += parallel_cases) {
     std::vector<std::unique_ptr<ChildProcess>> running;
