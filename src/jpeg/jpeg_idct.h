@@ -7,6 +7,20 @@
 
 #include <cstdint>
 
+// cos-derived constants scaled by 2^13, shared by both transforms.
+constexpr int fix_0_298631336 = 2446;
+constexpr int fix_0_390180644 = 3196;
+constexpr int fix_0_541196100 = 4433;
+constexpr int fix_0_765366865 = 6270;
+constexpr int fix_0_899976223 = 7373;
+constexpr int fix_1_175875602 = 9633;
+constexpr int fix_1_501321110 = 12299;
+constexpr int fix_1_847759065 = 15137;
+constexpr int fix_1_961570560 = 16069;
+constexpr int fix_2_053119869 = 16819;
+constexpr int fix_2_562915447 = 20995;
+constexpr int fix_3_072711026 = 25172;
+
 // quant * value, saturated to 16 bits (only corrupt data reaches the limits).
 inline std::int16_t jpeg_dequantise(int value, std::uint16_t quant) {
   const int product = value * quant;  // |value| <= 32768, quant <= 65535: fits in 32 bits

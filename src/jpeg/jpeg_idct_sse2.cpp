@@ -23,20 +23,6 @@ namespace {
 // The helpers are forced inline: called more than once, they would stay out
 // of line and pass every vector through memory.
 
-// cos-derived constants scaled by 2^13, as in the portable transform.
-constexpr int fix_0_298631336 = 2446;
-constexpr int fix_0_390180644 = 3196;
-constexpr int fix_0_541196100 = 4433;
-constexpr int fix_0_765366865 = 6270;
-constexpr int fix_0_899976223 = 7373;
-constexpr int fix_1_175875602 = 9633;
-constexpr int fix_1_501321110 = 12299;
-constexpr int fix_1_847759065 = 15137;
-constexpr int fix_1_961570560 = 16069;
-constexpr int fix_2_053119869 = 16819;
-constexpr int fix_2_562915447 = 20995;
-constexpr int fix_3_072711026 = 25172;
-
 constexpr int row_shift = 11;
 constexpr int column_shift = 18;
 constexpr int row_bias = 1 << (row_shift - 1);

@@ -38,3 +38,7 @@ inline std::int32_t double_to_int32(double value) {
 
 // A double as 16.16, truncated towards zero (and saturated, see above).
 inline std::int32_t fixed_from_double(double value) { return double_to_int32(value * fixed_one); }
+
+// 64-bit v >> shift rounding towards minus infinity for negative v too, in
+// arithmetic that the language defines for every sign.
+constexpr std::int64_t shift_right(std::int64_t v, int shift) { return v >= 0 ? v >> shift : ~(~v >> shift); }

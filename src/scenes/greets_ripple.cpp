@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "render/fixed_point.h"
 #include "shell/screen_buffer.h"
 
 namespace {
@@ -17,10 +18,6 @@ constexpr double phase_end = 400.0;          // never shown: the wave restarts a
 // as 6.28318, which is not quite 2 pi; the look was tuned with this value.
 constexpr double ring_turns_per_pixel = 0.005;
 constexpr double ring_turn = 6.28318;
-
-// v >> shift rounding towards minus infinity for negative v too, in
-// arithmetic that the language defines for every sign.
-constexpr std::int64_t shift_right(std::int64_t v, int shift) { return v >= 0 ? v >> shift : ~(~v >> shift); }
 
 // Where one coordinate of a node goes: from `rest`, along its offset to the
 // centre by (2 swing - 1) times offset / divisor, kept on its own side of

@@ -3,15 +3,12 @@
 
 #include <cstdlib>
 
+#include "render/fixed_point.h"
 #include "shell/screen_buffer.h"
 
 namespace {
 
 constexpr int row_shift = 2 * screen_width;  // two rows, in pixels
-
-// v >> shift rounding towards minus infinity for negative v too, in
-// arithmetic that the language defines for every sign.
-constexpr std::int64_t shift_right(std::int64_t v, int shift) { return v >= 0 ? v >> shift : ~(~v >> shift); }
 
 // Whole pixels to 16.16; a multiply, since shifting a negative value left is undefined.
 constexpr std::int64_t to_fixed(std::int64_t pixels) { return pixels * 65536; }
