@@ -108,9 +108,7 @@ void blobby_run(const SceneContext& context) {
       blobby.theta += theta_per_second * dt;
       blobby_compose(surface);
       blobby_frame_pictures(scene_time, flash_pending, surface);
-      context.surface.unlock();
-      context.surface.copy(context.console);
-      context.console.update();
+      present_frame(context);
       scene_time += step;
       if (context.console.key()) break;
     }

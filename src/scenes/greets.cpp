@@ -167,9 +167,7 @@ double play_phase(const SceneContext& context, ptc::Timer& timer, Phase phase, d
     const double dt = timer.delta() * scene_units_per_second;
     Pixel* screen = context.surface.lock();
     compose(phase, time, dt, screen);
-    context.surface.unlock();
-    context.surface.copy(context.console);
-    context.console.update();
+    present_frame(context);
     time += dt;
   }
   return time;

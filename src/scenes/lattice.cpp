@@ -65,12 +65,6 @@ void add_portraits(double time) {
   }
 }
 
-void present(const SceneContext& context) {
-  context.surface.unlock();
-  context.surface.copy(context.console);
-  context.console.update();
-}
-
 // The opening: the flight fades in over the raycast scene's last picture.
 // Returns the scene time it reached.
 double play_opening(const SceneContext& context, ptc::Timer& timer) {
@@ -90,7 +84,7 @@ double play_opening(const SceneContext& context, ptc::Timer& timer) {
     const int level = static_cast<int>(time / transition * cross_fade_full);
     subtract_buffer_saturate(shared.tv_mask_picture->pixels(), blurred);
     cross_fade(level, shared.work_a->pixels(), blurred, surface);
-    present(context);
+    present_frame(context);
     time += step;
   }
   return time;
@@ -110,7 +104,7 @@ void play_main_part(const SceneContext& context, ptc::Timer& timer, double time)
     blur8_buffer(draw, surface);
     std::memcpy(draw, surface, screen_bytes);  // the feedback
     subtract_buffer_saturate(shared.tv_mask_picture->pixels(), surface);
-    present(context);
+    present_frame(context);
     time += step;
   }
 }

@@ -128,12 +128,6 @@ void first_phase_frame(FirstPhaseState& state, double time, double dt, Pixel* sc
                    particles.pictures.sublim_pictures[first_flash]->pixels(), screen);
 }
 
-void present(const SceneContext& context) {
-  context.surface.unlock();
-  context.surface.copy(context.console);
-  context.console.update();
-}
-
 // The first phase from time 0; returns the scene time reached.
 double play_first_phase(const SceneContext& context, ptc::Timer& timer) {
   FirstPhaseState state;
@@ -142,7 +136,7 @@ double play_first_phase(const SceneContext& context, ptc::Timer& timer) {
     if (context.console.key()) break;
     const double dt = timer.delta() * scene_units_per_second;
     first_phase_frame(state, time, dt, context.surface.lock());
-    present(context);
+    present_frame(context);
     time += dt;
   }
   return time;
@@ -157,7 +151,7 @@ void play_second_phase(const SceneContext& context, ptc::Timer& timer, double ti
     particles_live_frame(dt, screen);
     frame_flash_show(flash_pending, time, second_flash_moment,
                      particles.pictures.sublim_pictures[first_flash + 1]->pixels(), screen);
-    present(context);
+    present_frame(context);
     time += dt;
   }
 }

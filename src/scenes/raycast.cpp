@@ -146,9 +146,7 @@ void raycast_run(const SceneContext& context) {
 
     Pixel* surface = context.surface.lock();
     draw_frame(fade, angle, surface);
-    context.surface.unlock();
-    context.surface.copy(context.console);
-    context.console.update();
+    present_frame(context);
     time += step;
   }
 

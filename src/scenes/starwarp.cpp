@@ -38,12 +38,6 @@ void read_parameters(StarwarpParameters& parameters) {
   config_close(reader);
 }
 
-void present(const SceneContext& context) {
-  context.surface.unlock();
-  context.surface.copy(context.console);
-  context.console.update();
-}
-
 // The scene time and seed position that run on from frame to frame.
 struct StarwarpClock {
   double time = 0.0;    // T, scene-time units within the phase
@@ -68,7 +62,7 @@ void play_straight_warp(const SceneContext& context, ptc::Timer& timer, Starwarp
                       pictures.word_flash_times.starwarp[k], pictures.word_flash_bias, warped, surface);
     }
     subtract_buffer_saturate(pictures.tv_mask_picture->pixels(), surface);
-    present(context);
+    present_frame(context);
     clock.time += step;
   }
 }
@@ -100,7 +94,7 @@ void play_spin(const SceneContext& context, ptc::Timer& timer, StarwarpClock& cl
       frame_flash_show(flash_pending[k], clock.time, flash_moments[k],
                        pictures.sublim_pictures[first_flash + k]->pixels(), surface);
     }
-    present(context);
+    present_frame(context);
     clock.time += step;
   }
 }

@@ -21,3 +21,11 @@ struct SceneContext {
 inline void consume_waiting_key(ptc::Console& console) {
   if (console.key()) console.read();
 }
+
+// The end of every frame: unlock the staging surface, copy it to the
+// console and show it.
+inline void present_frame(const SceneContext& context) {
+  context.surface.unlock();
+  context.surface.copy(context.console);
+  context.console.update();
+}
