@@ -2,7 +2,9 @@
 // memcpy of one whole buffer in the same loop. A 640 x 480 buffer lives in
 // the caches, so memory traffic is the floor; the counter `x_memcpy` is the
 // median time of the operation over the median time of the memcpy, taken
-// from alternating runs so that both see the same machine load.
+// from alternating runs so that both see the same machine load. The
+// operations with two code paths are measured through pixel_ops.h (the path
+// this processor gets) and through each path by name.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "shell/pixel_ops.h"
+#include "shell/pixel_ops_paths.h"
 #include "shell/screen_buffer.h"
 
 namespace {
@@ -116,5 +119,36 @@ PIXEL_BENCHMARK(BM_blur8_buffer_dual, blur8_buffer_dual(b.a.pixels(), b.b.pixels
 // Blurs: one buffer read at eight (or four) places, one written.
 PIXEL_BENCHMARK(BM_blur8_buffer, blur8_buffer(b.a.pixels(), b.c.pixels()));
 PIXEL_BENCHMARK(BM_blur4_channels, blur4_channels(b.a.pixels(), b.c.pixels()));
+
+// Each path of the operations that have two.
+PIXEL_BENCHMARK(BM_gather_pixels_sse2, pixel_ops_sse2::gather_pixels(b.warp_outside.indices(), b.a.pixels(), b.c.pixels()));
+PIXEL_BENCHMARK(BM_gather_pixels_unchecked_sse2,
+                pixel_ops_sse2::gather_pixels_unchecked(b.warp.indices(), b.a.pixels(), b.c.pixels()));
+PIXEL_BENCHMARK(BM_blur8_buffer_dual_sse2, pixel_ops_sse2::blur8_buffer_dual(b.a.pixels(), b.b.pixels(), b.c.pixels()));
+PIXEL_BENCHMARK(BM_blur8_buffer_sse2, pixel_ops_sse2::blur8_buffer(b.a.pixels(), b.c.pixels()));
+
+// The AVX-512 path, where this processor has it.
+template <typename Operation>
+void avx512_beside_memcpy(benchmark::State& state, Operation operation) {
+  if (!pixel_ops_avx512::supported()) {
+    state.SkipWithError("this processor has no AVX-512");
+    return;
+  }
+  beside_memcpy(state, operation);
+}
+
+#define AVX512_PIXEL_BENCHMARK(name, body)                                                   \
+  void name(benchmark::State& state) {                                                       \
+    avx512_beside_memcpy(state, [](BenchBuffers& b) { body; });                              \
+  }                                                                                          \
+  BENCHMARK(name)->UseManualTime()->Unit(benchmark::kMicrosecond)
+
+AVX512_PIXEL_BENCHMARK(BM_gather_pixels_avx512,
+                       pixel_ops_avx512::gather_pixels(b.warp_outside.indices(), b.a.pixels(), b.c.pixels()));
+AVX512_PIXEL_BENCHMARK(BM_gather_pixels_unchecked_avx512,
+                       pixel_ops_avx512::gather_pixels_unchecked(b.warp.indices(), b.a.pixels(), b.c.pixels()));
+AVX512_PIXEL_BENCHMARK(BM_blur8_buffer_dual_avx512,
+                       pixel_ops_avx512::blur8_buffer_dual(b.a.pixels(), b.b.pixels(), b.c.pixels()));
+AVX512_PIXEL_BENCHMARK(BM_blur8_buffer_avx512, pixel_ops_avx512::blur8_buffer(b.a.pixels(), b.c.pixels()));
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Whole-buffer pixel operations in SSE2, four pixels (one 16-byte vector)
-// at a time. SSE2 is part of every x86-64, so there is no fallback path.
-// Every loop is straight: no branch depends on a pixel.
+// at a time. SSE2 is part of every x86-64, so this path runs anywhere. The
+// gathers and the eight-neighbour blurs also have an AVX-512 path
+// (pixel_ops_avx512.cpp); the functions of pixel_ops.h choose between the
+// two once per run. Every loop is straight: no branch depends on a pixel.
 //
 // Loads and stores are unaligned: ScreenBuffers are 64-byte aligned, but the
 // staging surface comes from the display library, and the blurs read their
@@ -17,6 +19,7 @@
 
 #include <cstdint>
 
+#include "shell/pixel_ops_paths.h"
 #include "shell/screen_buffer.h"
 
 namespace {
@@ -253,6 +256,12 @@ __m128i gather_four(const Pixel* source, __m128i indices) {
   }
 }
 
+[[gnu::aligned(64)]] void blur4_channels(const Pixel* source, Pixel* destination) {
+  for (int y = 1; y < screen_height - 1; ++y) blur4_row(source, y, OneDestination{destination});
+}
+
+namespace pixel_ops_sse2 {
+
 [[gnu::aligned(64)]] void gather_pixels(const std::int32_t* index, const Pixel* source, Pixel* destination) {
   for (int i = 0; i < screen_pixels; i += 2 * pixels_per_vector) {
     store(destination + i, gather_four(source, in_range_or_zero(load_indices(index + i))));
@@ -275,6 +284,48 @@ __m128i gather_four(const Pixel* source, __m128i indices) {
   blur8_interior(source, TwoDestinations{destination_1, destination_2});
 }
 
-[[gnu::aligned(64)]] void blur4_channels(const Pixel* source, Pixel* destination) {
-  for (int y = 1; y < screen_height - 1; ++y) blur4_row(source, y, OneDestination{destination});
+}  // namespace pixel_ops_sse2
+
+// ---- The operations with two paths ----
+
+namespace {
+
+// Asked once; a branch on it costs nothing against a whole-buffer pass.
+bool use_avx512() {
+  static const bool supported = pixel_ops_avx512::supported();
+  return supported;
+}
+
+}  // namespace
+
+void gather_pixels(const std::int32_t* index, const Pixel* source, Pixel* destination) {
+  if (use_avx512()) {
+    pixel_ops_avx512::gather_pixels(index, source, destination);
+  } else {
+    pixel_ops_sse2::gather_pixels(index, source, destination);
+  }
+}
+
+void gather_pixels_unchecked(const std::int32_t* index, const Pixel* source, Pixel* destination) {
+  if (use_avx512()) {
+    pixel_ops_avx512::gather_pixels_unchecked(index, source, destination);
+  } else {
+    pixel_ops_sse2::gather_pixels_unchecked(index, source, destination);
+  }
+}
+
+void blur8_buffer(const Pixel* source, Pixel* destination) {
+  if (use_avx512()) {
+    pixel_ops_avx512::blur8_buffer(source, destination);
+  } else {
+    pixel_ops_sse2::blur8_buffer(source, destination);
+  }
+}
+
+void blur8_buffer_dual(const Pixel* source, Pixel* destination_1, Pixel* destination_2) {
+  if (use_avx512()) {
+    pixel_ops_avx512::blur8_buffer_dual(source, destination_1, destination_2);
+  } else {
+    pixel_ops_sse2::blur8_buffer_dual(source, destination_1, destination_2);
+  }
 }

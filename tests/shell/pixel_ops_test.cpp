@@ -1,7 +1,8 @@
 // Tests of the whole-buffer pixel operations against plain per-byte
 // references written here, on random buffers and on hand-worked cases:
 // saturation at both ends, the top byte, the blur borders and the wrap of
-// the right-hand neighbours, the gather clamp and the tv mask rows.
+// the right-hand neighbours, the gather clamp and the tv mask rows. The
+// operations with an SSE2 and an AVX-512 path are tested through each.
 #include "shell/pixel_ops.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "shell/pixel_ops_paths.h"
 #include "shell/screen_buffer.h"
 
 namespace {
@@ -254,6 +256,42 @@ TEST(TvMask, KeepsRedGreenBlueThenBlackInTheFourRowsOfAGroup) {
   }
 }
 
+// ---- Code paths --------------------------------------------------------------
+
+// The gathers and the eight-neighbour blurs have an SSE2 and an AVX-512 path.
+// Each path is tested by name, and pixel_ops.h's choice as well. On a
+// processor without AVX-512 only the SSE2 path runs, and the test that
+// compares the two paths is skipped.
+struct Gathers {
+  std::string path;
+  void (*checked)(const std::int32_t*, const Pixel*, Pixel*);
+  void (*unchecked)(const std::int32_t*, const Pixel*, Pixel*);
+};
+
+std::vector<Gathers> gather_paths() {
+  std::vector<Gathers> paths = {{"pixel_ops.h", gather_pixels, gather_pixels_unchecked},
+                                {"SSE2", pixel_ops_sse2::gather_pixels, pixel_ops_sse2::gather_pixels_unchecked}};
+  if (pixel_ops_avx512::supported()) {
+    paths.push_back({"AVX-512", pixel_ops_avx512::gather_pixels, pixel_ops_avx512::gather_pixels_unchecked});
+  }
+  return paths;
+}
+
+struct Blur8s {
+  std::string path;
+  void (*single)(const Pixel*, Pixel*);
+  void (*dual)(const Pixel*, Pixel*, Pixel*);
+};
+
+std::vector<Blur8s> blur8_paths() {
+  std::vector<Blur8s> paths = {{"pixel_ops.h", blur8_buffer, blur8_buffer_dual},
+                               {"SSE2", pixel_ops_sse2::blur8_buffer, pixel_ops_sse2::blur8_buffer_dual}};
+  if (pixel_ops_avx512::supported()) {
+    paths.push_back({"AVX-512", pixel_ops_avx512::blur8_buffer, pixel_ops_avx512::blur8_buffer_dual});
+  }
+  return paths;
+}
+
 // ---- Gathers ---------------------------------------------------------------
 
 // A source whose every pixel differs from pixel 0 and from its neighbours.
@@ -264,6 +302,8 @@ ScreenBuffer numbered_source() {
   return source;
 }
 
+// The case list repeats every 14 pixels, so each case meets every lane
+// position of the vectors and both ends of the rows.
 TEST(GatherPixels, ReadsPixelZeroForEveryIndexOutOfRange) {
   struct Case {
     std::int32_t index, expected_read;
@@ -275,13 +315,17 @@ TEST(GatherPixels, ReadsPixelZeroForEveryIndexOutOfRange) {
   };
   constexpr int case_count = sizeof cases / sizeof cases[0];
   const ScreenBuffer source = numbered_source();
-  ScreenBuffer index, destination;
+  ScreenBuffer index;
   for (int i = 0; i < screen_pixels; ++i) index.indices()[i] = cases[i % case_count].index;
 
-  gather_pixels(index.indices(), source.pixels(), destination.pixels());
-  for (int i = 0; i < screen_pixels; ++i) {
-    const Case& c = cases[i % case_count];
-    ASSERT_EQ(destination[i], source[c.expected_read]) << at(i) << ": index " << c.index << " should read pixel " << c.expected_read;
+  for (const Gathers& path : gather_paths()) {
+    ScreenBuffer destination;
+    path.checked(index.indices(), source.pixels(), destination.pixels());
+    for (int i = 0; i < screen_pixels; ++i) {
+      const Case& c = cases[i % case_count];
+      ASSERT_EQ(destination[i], source[c.expected_read])
+          << path.path << " gather_pixels, " << at(i) << ": index " << c.index << " should read pixel " << c.expected_read;
+    }
   }
 }
 
@@ -294,43 +338,50 @@ TEST(GatherPixels, BothGathersMatchTheReferenceOnRandomIndices) {
     mixed.indices()[i] = static_cast<std::int32_t>(random());  // about 1 in 7000 in range
     if (i % 2 == 0) mixed.indices()[i] = in_range.indices()[i];
   }
-  struct Case {
-    const char* name;
-    void (*gather)(const std::int32_t*, const Pixel*, Pixel*);
-    const ScreenBuffer& index;
-  };
-  const Case cases[] = {
-      {"gather_pixels, in range", gather_pixels, in_range},
-      {"gather_pixels, mixed", gather_pixels, mixed},
-      {"gather_pixels_unchecked, in range", gather_pixels_unchecked, in_range},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    ScreenBuffer expected, got;
-    for (int i = 0; i < screen_pixels; ++i) {
-      const std::int32_t read = c.index.indices()[i];
-      expected[i] = source[read >= 0 && read < screen_pixels ? read : 0];
+  for (const Gathers& path : gather_paths()) {
+    struct Case {
+      const char* name;
+      void (*gather)(const std::int32_t*, const Pixel*, Pixel*);
+      const ScreenBuffer& index;
+    };
+    const Case cases[] = {
+        {"gather_pixels, in range", path.checked, in_range},
+        {"gather_pixels, mixed", path.checked, mixed},
+        {"gather_pixels_unchecked, in range", path.unchecked, in_range},
+    };
+    for (const Case& c : cases) {
+      SCOPED_TRACE(path.path + " " + c.name);
+      ScreenBuffer expected, got;
+      for (int i = 0; i < screen_pixels; ++i) {
+        const std::int32_t read = c.index.indices()[i];
+        expected[i] = source[read >= 0 && read < screen_pixels ? read : 0];
+      }
+      c.gather(c.index.indices(), source.pixels(), got.pixels());
+      EXPECT_TRUE(same_pixels(expected, got, [&](int i) { return "index " + std::to_string(c.index.indices()[i]); }));
     }
-    c.gather(c.index.indices(), source.pixels(), got.pixels());
-    EXPECT_TRUE(same_pixels(expected, got, [&](int i) { return "index " + std::to_string(c.index.indices()[i]); }));
   }
 }
 
 // ---- Blurs -----------------------------------------------------------------
 
 struct BlurCase {
-  const char* name;
+  std::string name;
   // Blurs source into destination; the dual blur also into `second`.
-  void (*blur)(const Pixel* source, Pixel* destination, Pixel* second);
+  std::function<void(const Pixel* source, Pixel* destination, Pixel* second)> blur;
   Pixel (*reference)(const Pixel*, int);
   bool dual;
 };
 
-const BlurCase blur_cases[] = {
-    {"blur8_buffer", [](const Pixel* s, Pixel* d, Pixel*) { blur8_buffer(s, d); }, reference_blur8, false},
-    {"blur8_buffer_dual", blur8_buffer_dual, reference_blur8, true},
-    {"blur4_channels", [](const Pixel* s, Pixel* d, Pixel*) { blur4_channels(s, d); }, reference_blur4, false},
-};
+std::vector<BlurCase> blur_cases() {
+  std::vector<BlurCase> cases;
+  for (const Blur8s& path : blur8_paths()) {
+    auto single = path.single;
+    cases.push_back({path.path + " blur8_buffer", [single](const Pixel* s, Pixel* d, Pixel*) { single(s, d); }, reference_blur8, false});
+    cases.push_back({path.path + " blur8_buffer_dual", path.dual, reference_blur8, true});
+  }
+  cases.push_back({"blur4_channels", [](const Pixel* s, Pixel* d, Pixel*) { blur4_channels(s, d); }, reference_blur4, false});
+  return cases;
+}
 
 // Runs a blur into a destination that starts as `previous`; for the dual
 // blur also checks that the second destination agrees with the first.
@@ -339,13 +390,13 @@ ScreenBuffer run_blur(const BlurCase& c, const ScreenBuffer& source, const Scree
   ScreenBuffer second = copy_of(previous);
   c.blur(source.pixels(), destination.pixels(), second.pixels());
   if (c.dual) {
-    EXPECT_TRUE(same_pixels(destination, second, [](int) { return std::string("second destination"); }));
+    EXPECT_TRUE(same_pixels(destination, second, [](int) { return std::string("second destination"); })) << c.name;
   }
   return destination;
 }
 
 TEST(Blurs, MatchThePerByteReferenceAndLeaveTheBorderAlone) {
-  for (const BlurCase& c : blur_cases) {
+  for (const BlurCase& c : blur_cases()) {
     SCOPED_TRACE(c.name);
     PixelSource random(2024);
     ScreenBuffer source, previous;
@@ -380,7 +431,7 @@ TEST(Blurs, UniformSourcesGiveTheWorkedValues) {
       source[i] = c.source;
       previous[i] = untouched;
     }
-    for (const BlurCase& blur : blur_cases) {
+    for (const BlurCase& blur : blur_cases()) {
       const ScreenBuffer got = run_blur(blur, source, previous);
       for (int i = 0; i < screen_pixels; ++i) {
         const int x = i % screen_width, y = i / screen_width;
@@ -403,8 +454,7 @@ TEST(Blurs, ASinglePixelReachesExactlyItsLinearNeighbours) {
     Pixel value;
   };
   struct Case {
-    const char* blur_name;
-    void (*blur)(const Pixel*, Pixel*);
+    bool blur8;  // else blur4_channels
     int x, y;
     std::vector<Reached> reached;
   };
@@ -412,27 +462,79 @@ TEST(Blurs, ASinglePixelReachesExactlyItsLinearNeighbours) {
   const Case cases[] = {
       // From x = 0 the left-hand neighbours of x = 638 of the rows above
       // reach it; up and down land on x = 0, which is not written.
-      {"blur8_buffer", blur8_buffer, 0, 5,
-       {{638, 3, eighth}, {2, 4, eighth}, {638, 4, eighth}, {2, 5, eighth}, {638, 5, eighth}, {2, 6, eighth}}},
-      {"blur8_buffer", blur8_buffer, 1, 5,
-       {{639, 3, eighth}, {3, 4, eighth}, {639, 4, eighth}, {3, 5, eighth}, {639, 5, eighth}, {3, 6, eighth}}},
-      {"blur8_buffer", blur8_buffer, 10, 1,
-       {{8, 2, eighth}, {10, 2, eighth}, {12, 2, eighth}, {8, 1, eighth}, {12, 1, eighth}}},  // row 0 is not written
-      {"blur8_buffer", blur8_buffer, 0, 479, {{638, 477, eighth}, {2, 478, eighth}, {638, 478, eighth}}},
-      {"blur4_channels", blur4_channels, 0, 5, {{638, 4, 0x0000003F}, {2, 5, 0x003F0000}}},
-      {"blur4_channels", blur4_channels, 1, 479, {{639, 478, 0x0000003F}}},
-      {"blur4_channels", blur4_channels, 5, 5,
-       {{5, 4, 0x003F3F3F}, {5, 6, 0x00003F00}, {7, 5, 0x003F0000}, {3, 5, 0x0000003F}}},
+      {true, 0, 5, {{638, 3, eighth}, {2, 4, eighth}, {638, 4, eighth}, {2, 5, eighth}, {638, 5, eighth}, {2, 6, eighth}}},
+      {true, 1, 5, {{639, 3, eighth}, {3, 4, eighth}, {639, 4, eighth}, {3, 5, eighth}, {639, 5, eighth}, {3, 6, eighth}}},
+      {true, 10, 1, {{8, 2, eighth}, {10, 2, eighth}, {12, 2, eighth}, {8, 1, eighth}, {12, 1, eighth}}},  // row 0 is not written
+      {true, 0, 479, {{638, 477, eighth}, {2, 478, eighth}, {638, 478, eighth}}},
+      {true, 639, 0, {{637, 1, eighth}, {639, 1, eighth}}},  // two to its right lies row 1, x = 1: not written
+      {true, 15, 7, {{13, 6, eighth}, {15, 6, eighth}, {17, 6, eighth}, {13, 7, eighth}, {17, 7, eighth},
+                     {13, 8, eighth}, {15, 8, eighth}, {17, 8, eighth}}},  // across a 16-pixel block edge
+      {false, 0, 5, {{638, 4, 0x0000003F}, {2, 5, 0x003F0000}}},
+      {false, 1, 479, {{639, 478, 0x0000003F}}},
+      {false, 5, 5, {{5, 4, 0x003F3F3F}, {5, 6, 0x00003F00}, {7, 5, 0x003F0000}, {3, 5, 0x0000003F}}},
   };
   for (const Case& c : cases) {
-    ScreenBuffer source, destination;
+    ScreenBuffer source;
     source[c.y * screen_width + c.x] = 0x00FFFFFF;
-    c.blur(source.pixels(), destination.pixels());
-
     ScreenBuffer expected;
     for (const Reached& r : c.reached) expected[r.y * screen_width + r.x] = r.value;
-    EXPECT_TRUE(same_pixels(expected, destination, [](int) { return std::string("black"); }))
-        << c.blur_name << " of one white pixel at x " << c.x << ", y " << c.y;
+
+    for (const BlurCase& blur : blur_cases()) {
+      if ((blur.reference == reference_blur8) != c.blur8) continue;
+      const ScreenBuffer got = run_blur(blur, source, ScreenBuffer());
+      EXPECT_TRUE(same_pixels(expected, got, [](int) { return std::string("black"); }))
+          << blur.name << " of one white pixel at x " << c.x << ", y " << c.y;
+    }
+  }
+}
+
+// ---- The two paths against each other ----------------------------------------
+
+// Byte for byte on inputs that reach every lane of the vectors: random
+// pictures, saturated ones, and index tables that mix every kind of index.
+TEST(PixelOpPaths, Avx512AndSse2GiveTheSameBytes) {
+  if (!pixel_ops_avx512::supported()) GTEST_SKIP() << "this processor has no AVX-512";
+  std::mt19937 random(77);
+  PixelSource pixels(78);
+  ScreenBuffer random_picture, white, previous;
+  pixels.fill(random_picture);
+  pixels.fill(previous);
+  for (int i = 0; i < screen_pixels; ++i) white[i] = 0xFFFFFFFF;
+  ScreenBuffer any_index, valid_index;
+  const std::int32_t edges[] = {0, 1, 639, 640, 307199, 307200, -1, INT_MIN, INT_MAX};
+  for (int i = 0; i < screen_pixels; ++i) {
+    valid_index.indices()[i] = static_cast<std::int32_t>(random() % screen_pixels);
+    const std::uint32_t r = random();
+    any_index.indices()[i] = r % 3 == 0 ? edges[r / 3 % 9] : r % 3 == 1 ? valid_index.indices()[i] : static_cast<std::int32_t>(r);
+  }
+
+  struct Operation {
+    const char* name;
+    std::function<void(const Pixel* source, Pixel* destination, Pixel* second)> sse2, avx512;
+  };
+  const Operation operations[] = {
+      {"gather_pixels",
+       [&](const Pixel* s, Pixel* d, Pixel*) { pixel_ops_sse2::gather_pixels(any_index.indices(), s, d); },
+       [&](const Pixel* s, Pixel* d, Pixel*) { pixel_ops_avx512::gather_pixels(any_index.indices(), s, d); }},
+      {"gather_pixels_unchecked",
+       [&](const Pixel* s, Pixel* d, Pixel*) { pixel_ops_sse2::gather_pixels_unchecked(valid_index.indices(), s, d); },
+       [&](const Pixel* s, Pixel* d, Pixel*) { pixel_ops_avx512::gather_pixels_unchecked(valid_index.indices(), s, d); }},
+      {"blur8_buffer", [](const Pixel* s, Pixel* d, Pixel*) { pixel_ops_sse2::blur8_buffer(s, d); },
+       [](const Pixel* s, Pixel* d, Pixel*) { pixel_ops_avx512::blur8_buffer(s, d); }},
+      {"blur8_buffer_dual", pixel_ops_sse2::blur8_buffer_dual, pixel_ops_avx512::blur8_buffer_dual},
+  };
+  for (const Operation& operation : operations) {
+    for (const ScreenBuffer* source : {&random_picture, &white}) {
+      ScreenBuffer sse2 = copy_of(previous), sse2_second = copy_of(previous);
+      ScreenBuffer avx512 = copy_of(previous), avx512_second = copy_of(previous);
+      operation.sse2(source->pixels(), sse2.pixels(), sse2_second.pixels());
+      operation.avx512(source->pixels(), avx512.pixels(), avx512_second.pixels());
+      const char* picture = source == &white ? "white" : "random";
+      EXPECT_TRUE(same_pixels(sse2, avx512, [&](int i) { return std::string("source ") + hex((*source)[i]); }))
+          << operation.name << " of a " << picture << " picture: SSE2 expected, AVX-512 got";
+      EXPECT_TRUE(same_pixels(sse2_second, avx512_second, [](int) { return std::string("second destination"); }))
+          << operation.name << " of a " << picture << " picture";
+    }
   }
 }
 
