@@ -87,17 +87,6 @@ TEST(Program, UnderXvfbOrOnSdlsDummyDriverATerminationRequestEndsItCleanly) {
   }
 }
 
-TEST(ProgramDirectory, IsWhereTheExecutableLivesWhateverTheWorkingDirectory) {
-  namespace fs = std::filesystem;
-  const fs::path before = fs::current_path();
-  fs::current_path("/");
-  EXPECT_EQ(fs::canonical(program_directory()), fs::canonical(QUORVANE_BINARY_DIR));
-  EXPECT_TRUE(enter_program_directory());
-  EXPECT_EQ(fs::canonical(fs::current_path()), fs::canonical(QUORVANE_BINARY_DIR));
-  EXPECT_TRUE(fs::is_directory("data")) << "the build places data/ beside the programs";
-  fs::current_path(before);
-}
-
 TEST(ProgramDirectory, DataIsFoundBesideTheProgramOrInTheInstalledShareFolder) {
   namespace fs = std::filesystem;
   const fs::path root = fs::temp_directory_path() / ("quorvane-data-home-" + std::to_string(getpid()));

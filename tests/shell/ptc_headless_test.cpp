@@ -170,6 +170,16 @@ TEST(HeadlessConsole, AScenesFirstDeltaIsZeroAndFramesCarryTheirTimesAndTheLastC
   EXPECT_GE(rig.frames[1].compose_seconds, 0.0);
 }
 
+void open_console(ptc::Console& console) { console.open("t", 640, 480, ptc::program_format(), 0); }
+
+// Opens the console and copies a surface of the given size to it.
+void copy_surface(ptc::Console& console, int width, bool locked) {
+  open_console(console);
+  ptc::Surface surface(width, width * 3 / 4, ptc::program_format());
+  if (locked) surface.lock();
+  surface.copy(console);
+}
+
 TEST(Console, RefusesWhatItCannotDo) {
   struct Case {
     const char* name;
@@ -181,29 +191,10 @@ TEST(Console, RefusesWhatItCannotDo) {
       {"open with 2 pages", [](ptc::Console& c) { c.open("t", 640, 480, ptc::program_format(), 2); }},
       {"update before open", [](ptc::Console& c) { c.update(); }},
       {"key before open", [](ptc::Console& c) { c.key(); }},
-      {"open twice",
-       [](ptc::Console& c) {
-         c.open("t", 640, 480, ptc::program_format(), 0);
-         c.open("t", 640, 480, ptc::program_format(), 0);
-       }},
-      {"copy a locked surface",
-       [](ptc::Console& c) {
-         c.open("t", 640, 480, ptc::program_format(), 0);
-         ptc::Surface surface(640, 480, ptc::program_format());
-         surface.lock();
-         surface.copy(c);
-       }},
-      {"copy a surface of another size",
-       [](ptc::Console& c) {
-         c.open("t", 640, 480, ptc::program_format(), 0);
-         ptc::Surface surface(320, 240, ptc::program_format());
-         surface.copy(c);
-       }},
-      {"delta of an unstarted timer",
-       [](ptc::Console& c) {
-         ptc::Timer timer(c);
-         timer.delta();
-       }},
+      {"open twice", [](ptc::Console& c) { open_console(c); open_console(c); }},
+      {"copy a locked surface", [](ptc::Console& c) { copy_surface(c, 640, true); }},
+      {"copy a surface of another size", [](ptc::Console& c) { copy_surface(c, 320, false); }},
+      {"delta of an unstarted timer", [](ptc::Console& c) { ptc::Timer(c).delta(); }},
   };
   for (const Case& c : cases) {
     ptc::HeadlessBackend backend;
