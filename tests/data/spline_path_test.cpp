@@ -202,7 +202,8 @@ TEST(SplinePath, AddedKeysAppendAfterTheKeysHeld) {
   for (const auto& c : cases) {
     SplinePath path = c.path;
     path_add_key(path, 7, 8, 9, 50);
-    ASSERT_TRUE(path.count == static_cast<int>(c.count) && path.points.size() == c.count && path.times.size() == c.count)
+    ASSERT_TRUE(path.count == static_cast<int>(c.count) && path.points.size() == c.count &&
+                path.times.size() == c.count)
         << c.what << ": expected " << c.count << " keys, got count " << path.count << ", " << path.points.size()
         << " points, " << path.times.size() << " times";
     expect_near(path.points[c.count - 1], {7, 8, 9}, c.what);

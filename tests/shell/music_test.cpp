@@ -186,7 +186,8 @@ TEST_F(MusicOnPlayer, EachFailureShowsItsBoxesAndTheDemoGoesOnSilently) {
       {"a good module", "dummy", true, good, {}},
       {"missing", "dummy", false, {}, {"BASS_ERROR_FILEOPEN", "BASS_ERROR_HANDLE"}},
       {"empty", "dummy", true, {}, {"BASS_ERROR_FORMAT", "BASS_ERROR_HANDLE"}},
-      {"not a module", "dummy", true, std::vector<std::uint8_t>(3000, 0x55), {"BASS_ERROR_FORMAT", "BASS_ERROR_HANDLE"}},
+      {"not a module", "dummy", true, std::vector<std::uint8_t>(3000, 0x55),
+       {"BASS_ERROR_FORMAT", "BASS_ERROR_HANDLE"}},
       {"cut inside its sample headers", "dummy", true, std::vector<std::uint8_t>(good.begin(), good.begin() + 600),
        {"BASS_ERROR_FORMAT", "BASS_ERROR_HANDLE"}},
       // Initialisation fails for want of a driver; start then fails for want

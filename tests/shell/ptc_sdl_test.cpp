@@ -138,7 +138,8 @@ TEST_F(SdlConsoleTest, ShowsThePictureInTheLargest43AreaExactAtWholeMultiples) {
     std::vector<std::string> wrong;
     for (int y = 0; y < height && wrong.empty(); ++y) {
       for (int x = 0; x < width && wrong.empty(); ++x) {
-        const bool inside = x >= c.area_x && x < c.area_x + c.area_width && y >= c.area_y && y < c.area_y + c.area_height;
+        const bool inside =
+            x >= c.area_x && x < c.area_x + c.area_width && y >= c.area_y && y < c.area_y + c.area_height;
         const Pixel expected = !inside ? 0 : c.exact ? probe_pixel(x / multiple, y / multiple) : at(x, y);
         if (at(x, y) != expected) {
           wrong.push_back("pixel (" + std::to_string(x) + ", " + std::to_string(y) + "): expected " + hex(expected) +
