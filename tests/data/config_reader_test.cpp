@@ -53,20 +53,18 @@ TEST(ConfigReader, FindsEachValueAfterItsMarker) {
   }
 }
 
-TEST(ConfigReader, ReadsDoublesAndIntsAlike) {
-  std::istringstream several_words("A comment of several words\n` 12.5\n");
-  double value = 0.0;
-  EXPECT_TRUE(config_read_double(several_words, value));
-  EXPECT_EQ(value, 12.5);
-
-  std::istringstream seven("` 7\n");
-  EXPECT_TRUE(config_read_double(seven, value));
-  EXPECT_EQ(value, 7.0);
-
-  std::istringstream broken("` x1.5\n");
-  value = 3.25;
-  EXPECT_FALSE(config_read_double(broken, value));
-  EXPECT_EQ(value, 3.25);
+TEST(ConfigReader, ReadsDoublesAndChangesTheTargetOnlyWhenOneParses) {
+  const struct {
+    const char* text;
+    bool found;
+    double expected;
+  } cases[] = {{"A comment of several words\n` 12.5\n", true, 12.5}, {"` 7\n", true, 7.0}, {"` x1.5\n", false, 3.25}};
+  for (const auto& c : cases) {
+    std::istringstream in(c.text);
+    double value = 3.25;
+    EXPECT_EQ(config_read_double(in, value), c.found) << c.text;
+    EXPECT_EQ(value, c.expected) << c.text;
+  }
 }
 
 TEST(ConfigReader, MissingFileIsReportedAndKeepsTheDefaults) {

@@ -133,32 +133,21 @@ TEST_F(LoaderFiles, JpegFailuresReportAndWriteNothingOrWhatCameBefore) {
   }
 }
 
-TEST_F(LoaderFiles, BitmapIndexZeroIsWhiteAndTheRestBlackUpright) {
-  // File order is bottom row first: the picture's top row is the last one.
-  const std::string path = write_file("portrait.bmp", bitmap(3, {{5, 5, 5}, {255, 0, 7}, {0, 1, 0}}));
-  std::vector<Pixel> destination = filled(16);
-  EXPECT_EQ(output_of([&] { load_bmp_picture(3, 3, path.c_str(), destination.data()); }), "");
-  const std::vector<Pixel> expected = {white, black, white,   // top: file row 2
-                                       black, white, black,   // file row 1
-                                       black, black, black};  // bottom: file row 0
-  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(destination[i], expected[i]) << "pixel " << i;
-  EXPECT_EQ(destination[9], sentinel) << "past the picture";
-}
-
-TEST_F(LoaderFiles, BitmapsOfThePortraitSizeSkipTheirRowPadding) {
-  // 310 wide rows are stored as 312 bytes; column x of file row r is black
-  // exactly when x == r.
+TEST_F(LoaderFiles, BitmapIndexZeroIsWhiteAndEveryOtherBlackUprightPastTheRowPadding) {
+  // 310-wide rows are stored as 312 bytes. File row r (the bottom first)
+  // holds index 1 + (r * 37) % 255 (never 0) at x == r, index 0 elsewhere.
   std::vector<std::vector<int>> rows(64, std::vector<int>(310, 0));
-  for (int r = 0; r < 64; ++r) rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(r)] = 1;
+  for (int r = 0; r < 64; ++r) rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(r)] = 1 + r * 37 % 255;
   const std::string path = write_file("wide.bmp", bitmap(310, rows));
-  std::vector<Pixel> destination = filled(310 * 64);
-  load_bmp_picture(310, 64, path.c_str(), destination.data());
+  std::vector<Pixel> destination = filled(310 * 64 + 1);
+  EXPECT_EQ(output_of([&] { load_bmp_picture(310, 64, path.c_str(), destination.data()); }), "");
   for (int y = 0; y < 64; ++y) {
     for (int x = 0; x < 310; ++x) {
       const Pixel expected = x == 63 - y ? black : white;
       ASSERT_EQ(destination[static_cast<std::size_t>(y * 310 + x)], expected) << "x " << x << ", y " << y;
     }
   }
+  EXPECT_EQ(destination.back(), sentinel) << "past the picture";
 }
 
 TEST_F(LoaderFiles, MissingOrShortBitmapsReportAndLeaveTheDestination) {

@@ -39,36 +39,32 @@ void expect_near(const Vector3& got, const Vector3& expected, const std::string&
   EXPECT_NEAR(got.z, expected.z, 1e-12) << what;
 }
 
-TEST(SplinePath, TwentiethStepOfFiveHundredthsPassesTheFirstKey) {
-  SplinePath path = path_with_times({0, 1, 2, 3});
-  for (int i = 0; i < 19; ++i) path_advance(path);
-  EXPECT_EQ(path.segment, 0) << "time " << path.time;
-  path_advance(path);
-  EXPECT_EQ(path.time, 1.0000000000000002);
-  EXPECT_EQ(path.segment, 1);
-}
-
-TEST(SplinePath, CursorStopsShortOfTheLastKey) {
-  SplinePath path = path_with_times({0, 1, 2, 3});
-  path.step = 0.7;
-  for (int i = 0; i < 20; ++i) path_advance(path);
-  const double stopped = path.time;
-  EXPECT_LT(stopped, 3.0);
-  EXPECT_GE(stopped + path.step, 3.0);
-  EXPECT_EQ(path.segment, 2);
-  path_advance(path);
-  EXPECT_EQ(path.time, stopped);
-}
-
-TEST(SplinePath, LongStepsPassOneKeyPerAdvance) {
-  SplinePath path = path_with_times({0, 1, 2, 3, 4, 5});
-  path.step = 3.5;
-  path_advance(path);
-  EXPECT_EQ(path.time, 3.5);
-  EXPECT_EQ(path.segment, 1);
-  path_advance(path);  // time stays: 7 is beyond the last key
-  EXPECT_EQ(path.segment, 2);
-  EXPECT_TRUE(finite(path_position(path))) << "u = 1.5 lies outside the segment but stays finite";
+TEST(SplinePath, TheCursorPassesAtMostOneKeyPerAdvanceAndStopsShortOfTheLastKey) {
+  struct Case {
+    const char* what;
+    std::vector<double> times;
+    double step;
+    int advances;
+    double time;  // the cursor afterwards, summed step by step as the demo does; -1: not checked
+    int segment;
+  };
+  const Case cases[] = {
+      {"19 steps of 0.05 stay before key 1", {0, 1, 2, 3}, 0.05, 19, -1, 0},
+      {"the 20th step of 0.05 passes key 1", {0, 1, 2, 3}, 0.05, 20, 1.0000000000000002, 1},
+      {"steps of 0.7 stop short of the last key", {0, 1, 2, 3}, 0.7, 20, 0.7 + 0.7 + 0.7 + 0.7, 2},
+      {"a step of 3.5 passes one key", {0, 1, 2, 3, 4, 5}, 3.5, 1, 3.5, 1},
+      {"the next passes one more, time staying", {0, 1, 2, 3, 4, 5}, 3.5, 2, 3.5, 2},
+  };
+  for (const Case& c : cases) {
+    SplinePath path = path_with_times(c.times);
+    path.step = c.step;
+    for (int i = 0; i < c.advances; ++i) path_advance(path);
+    if (c.time >= 0) {
+      EXPECT_EQ(path.time, c.time) << c.what;
+    }
+    EXPECT_EQ(path.segment, c.segment) << c.what;
+    EXPECT_TRUE(finite(path_position(path))) << c.what;
+  }
 }
 
 TEST(SplinePath, PointsFollowTheUniformCubicBSpline) {
@@ -148,94 +144,71 @@ TEST(SplinePath, LoadsCountStepAndKeys) {
   path_load(path, path_file.c_str());
   ASSERT_EQ(path.count, 3);
   EXPECT_EQ(path.step, 0.25);
-  const double expected[3][4] = {{1, 2, 3, 0}, {4.5, -5, 6, 1}, {7, 8, 9, 2.5}};
-  for (int k = 0; k < 3; ++k) {
-    EXPECT_EQ(path.points[k].x, expected[k][0]) << "key " << k;
-    EXPECT_EQ(path.points[k].y, expected[k][1]) << "key " << k;
-    EXPECT_EQ(path.points[k].z, expected[k][2]) << "key " << k;
-    EXPECT_EQ(path.times[k], expected[k][3]) << "key " << k;
-  }
+  expect_near(path.points[0], {1, 2, 3}, "key 0");
+  expect_near(path.points[1], {4.5, -5, 6}, "key 1, split over two lines");
+  expect_near(path.points[2], {7, 8, 9}, "key 2");
+  EXPECT_EQ(path.times, (std::vector<double>{0, 1, 2.5}));
 }
 
-TEST(SplinePath, BrokenFilesLeaveSoundPaths) {
+TEST(SplinePath, MissingAndBrokenFilesLeaveSoundPaths) {
   struct Case {
     const char* what;
-    std::string text;
+    const char* text;  // nullptr: no file
     int count;
     double step;
-    std::string message;  // printed after the file name
+    std::string message;  // printed before the file name
+    Vector3 key_1;        // when there is one: unread numbers stay zero
   };
   const Case cases[] = {
-      {"keys cut short", "` 4\n` 0.5\n` 1 1 1 0\n` 2 2", 4, 0.5, ""},
-      {"no step", "` 2\n", 2, 0.05, ""},
-      {"negative count", "` -5\n` 0.5\n` 1 1 1 0\n", 0, 0.05, "Bad key count -5 in "},
-      {"absurd count", "` 2000000000\n` 0.5\n", 0, 0.05, "Bad key count 2000000000 in "},
-      {"empty", "", 0, 0.05, ""},
+      {"missing", nullptr, 0, 0.05, "Cannot find ", {}},
+      {"keys cut short", "` 4\n` 0.5\n` 1 1 1 0\n` 2 2", 4, 0.5, "", {2, 2, 0}},
+      {"no step", "` 2\n", 2, 0.05, "", {0, 0, 0}},
+      {"negative count", "` -5\n` 0.5\n` 1 1 1 0\n", 0, 0.05, "Bad key count -5 in ", {}},
+      {"absurd count", "` 2000000000\n` 0.5\n", 0, 0.05, "Bad key count 2000000000 in ", {}},
+      {"empty", "", 0, 0.05, "", {}},
   };
   for (const Case& c : cases) {
-    const std::string file = write_temp_text_file(c.text, std::to_string(&c - cases));
-    SplinePath path;
+    const std::string suffix = std::to_string(&c - cases);
+    const std::string file = c.text ? write_temp_text_file(c.text, suffix) : ::testing::TempDir() + "absent" + suffix;
+    SplinePath path = path_with_times({0, 1});  // path_load starts afresh
     ::testing::internal::CaptureStdout();
     path_load(path, file.c_str());
     const std::string printed = ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(printed, c.message.empty() ? "" : c.message + file + "\n") << c.what;
     EXPECT_EQ(path.count, c.count) << c.what;
     EXPECT_EQ(path.step, c.step) << c.what;
+    if (path.count >= 2) expect_near(path.points[1], c.key_1, c.what);
     EXPECT_TRUE(finite(path_position(path))) << c.what;
   }
-  SplinePath cut;
-  path_load(cut, write_temp_text_file(cases[0].text, "cut").c_str());
-  EXPECT_EQ(cut.points[1].x, 2.0);
-  EXPECT_EQ(cut.points[1].y, 2.0);
-  EXPECT_EQ(cut.points[1].z, 0.0) << "unread numbers stay zero";
-  EXPECT_EQ(cut.times[3], 0.0);
 }
 
 TEST(SplinePath, AddedKeysAppendAfterTheKeysHeld) {
-  // Four keys added one by one make the same path as four keys read in.
   SplinePath built;
-  path_init(built);
   for (int k = 0; k < 4; ++k) path_add_key(built, 1.0 * k, 10.0 * k, -1.0 * k, 1.0 * k);
-  SplinePath read = path_with_times({0, 1, 2, 3});
   ASSERT_EQ(built.count, 4);
-  ASSERT_EQ(built.points.size(), 4u);
-  ASSERT_EQ(built.times.size(), 4u);
-  for (int i = 0; i < 30; ++i) {
-    path_advance(built);
-    path_advance(read);
-    expect_near(path_position(built), path_position(read), "advance " + std::to_string(i));
-  }
+  EXPECT_EQ(built.times, (std::vector<double>{0, 1, 2, 3}));
+  expect_near(built.points[3], {3, 30, -3}, "the fourth key added");
 
-  struct Case {
-    const char* what;
-    SplinePath path;
-    int count;  // after the key is added
-  };
   SplinePath short_count = path_with_times({0, 1, 2, 3});
   short_count.count = 2;  // arrays longer than count: the new key goes at index 2
   SplinePath long_count = path_with_times({0, 1});
   long_count.count = 9;  // count beyond the arrays: the new key follows what they hold
-  const Case cases[] = {{"empty", SplinePath{}, 1}, {"count below the arrays", short_count, 3},
-                        {"count beyond the arrays", long_count, 3}};
-  for (const Case& c : cases) {
+  const struct {
+    const char* what;
+    SplinePath path;
+    std::size_t count;  // after the key is added
+  } cases[] = {{"empty", SplinePath{}, 1}, {"count below the arrays", short_count, 3},
+               {"count beyond the arrays", long_count, 3}};
+  for (const auto& c : cases) {
     SplinePath path = c.path;
     path_add_key(path, 7, 8, 9, 50);
-    ASSERT_EQ(path.count, c.count) << c.what;
-    ASSERT_EQ(path.points.size(), static_cast<std::size_t>(c.count)) << c.what;
-    ASSERT_EQ(path.times.size(), static_cast<std::size_t>(c.count)) << c.what;
+    ASSERT_TRUE(path.count == static_cast<int>(c.count) && path.points.size() == c.count &&
+                path.times.size() == c.count)
+        << c.what << ": expected " << c.count << " keys, got count " << path.count << ", " << path.points.size()
+        << " points, " << path.times.size() << " times";
     expect_near(path.points[c.count - 1], {7, 8, 9}, c.what);
     EXPECT_EQ(path.times[c.count - 1], 50.0) << c.what;
   }
-}
-
-TEST(SplinePath, MissingFileIsReportedAndLeavesTheDefaults) {
-  const std::string file = ::testing::TempDir() + "quorvane_no_such_path.bsp";
-  SplinePath path = path_with_times({0, 1});
-  ::testing::internal::CaptureStdout();
-  path_load(path, file.c_str());
-  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Cannot find " + file + "\n");
-  EXPECT_EQ(path.count, 0);
-  EXPECT_EQ(path.step, 0.05);
 }
 
 TEST(SplinePath, GarbageFilesNeverReadOutsideTheKeys) {

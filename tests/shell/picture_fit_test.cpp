@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 TEST(PictureFit, LargestCentred43AreaAndItsWholeMultiple) {
@@ -23,15 +25,13 @@ TEST(PictureFit, LargestCentred43AreaAndItsWholeMultiple) {
       {0, 480, {0, 0, 0, 0, 0, false}},
       {-5, 100, {0, 0, 0, 0, 0, false}},
   };
+  const auto describe = [](const PictureFit& f) {
+    return std::to_string(f.x) + ", " + std::to_string(f.y) + ", " + std::to_string(f.width) + " x " +
+           std::to_string(f.height) + ", x" + std::to_string(f.whole_multiple) + (f.smooth_rest ? ", smooth" : "");
+  };
   for (const Case& c : cases) {
-    const PictureFit got = fit_picture(640, 480, c.output_width, c.output_height);
-    const PictureFit& e = c.expected;
-    EXPECT_TRUE(got.x == e.x && got.y == e.y && got.width == e.width && got.height == e.height &&
-                got.whole_multiple == e.whole_multiple && got.smooth_rest == e.smooth_rest)
-        << "output " << c.output_width << " x " << c.output_height << ": expected {" << e.x << ", " << e.y << ", "
-        << e.width << " x " << e.height << ", x" << e.whole_multiple << ", smooth " << e.smooth_rest << "}, got {"
-        << got.x << ", " << got.y << ", " << got.width << " x " << got.height << ", x" << got.whole_multiple
-        << ", smooth " << got.smooth_rest << "}";
+    EXPECT_EQ(describe(fit_picture(640, 480, c.output_width, c.output_height)), describe(c.expected))
+        << "output " << c.output_width << " x " << c.output_height;
   }
 }
 

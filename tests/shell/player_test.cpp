@@ -28,6 +28,14 @@ MusicHandle load_bytes(Player& player, const std::vector<std::uint8_t>& bytes) {
   return player.BASS_MusicLoad(true, bytes.data(), 0, static_cast<std::uint32_t>(bytes.size()), 0);
 }
 
+// Initialises, starts and plays a module of `rows` rows from memory.
+MusicHandle start_playing(Player& player, int rows) {
+  EXPECT_TRUE(init(player) && player.BASS_Start());
+  const MusicHandle handle = load_bytes(player, tiny_module(rows));
+  EXPECT_TRUE(player.BASS_MusicPlayEx(handle, 0, 0, false));
+  return handle;
+}
+
 class PlayerOnDummyDriver : public ::testing::Test {
  protected:
   AudioDriver driver{"dummy"};
@@ -53,6 +61,16 @@ TEST_F(PlayerOnDummyDriver, EachFailureLeavesItsOwnCode) {
       {"free before init", [](Player& p) { p.BASS_Free(); }, BASS_ERROR_INIT},
       {"play handle 0", [](Player& p) { p.BASS_MusicPlayEx(0, 0, 0, false); }, BASS_ERROR_HANDLE},
       {"device other than the default", [](Player& p) { p.BASS_Init(2, 22050, 0x10, no_window); }, BASS_ERROR_DEVICE},
+      {"no audio driver", [](Player& p) { AudioDriver missing("no-such-driver"); init(p); }, BASS_ERROR_DRIVER},
+      // SDL's disk driver plays into a file; one it cannot create stops it.
+      {"a device that will not open",
+       [&](Player& p) {
+         AudioDriver disk("disk");
+         setenv("SDL_DISKAUDIOFILE", (scratch.path() + "/no/such/dir/out.raw").c_str(), 1);
+         init(p);
+         unsetenv("SDL_DISKAUDIOFILE");
+       },
+       BASS_ERROR_DEVICE},
       {"init twice", [](Player& p) { init(p); init(p); }, BASS_ERROR_ALREADY},
       {"missing file", [&](Player& p) { init(p); load_file(p, scratch.path() + "/absent.it"); }, BASS_ERROR_FILEOPEN},
       {"directory", [&](Player& p) { init(p); load_file(p, scratch.path()); }, BASS_ERROR_FILEOPEN},
@@ -84,34 +102,14 @@ TEST_F(PlayerOnDummyDriver, EachFailureLeavesItsOwnCode) {
     c.steps(player);
     EXPECT_EQ(player.BASS_ErrorGetCode(), c.code) << c.name;
     EXPECT_EQ(player.BASS_ErrorGetCode(), c.code) << c.name << ": reading the code changed it";
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO) != 0, player.output_rate() != 0)
+        << c.name << ": SDL audio is up exactly while the player holds a device";
   }
-}
-
-TEST_F(PlayerOnDummyDriver, WithoutADriverInitialisationFails) {
-  AudioDriver missing("no-such-driver");
-  Player player;
-  EXPECT_FALSE(init(player));
-  EXPECT_EQ(player.BASS_ErrorGetCode(), BASS_ERROR_DRIVER);
-  EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u);
-}
-
-TEST_F(PlayerOnDummyDriver, ADeviceThatWillNotOpenFailsInitialisation) {
-  // SDL's disk driver plays into a file; one it cannot create stops it.
-  AudioDriver disk("disk");
-  setenv("SDL_DISKAUDIOFILE", (scratch.path() + "/no/such/dir/out.raw").c_str(), 1);
-  Player player;
-  const bool opened = init(player);
-  unsetenv("SDL_DISKAUDIOFILE");
-  EXPECT_FALSE(opened);
-  EXPECT_EQ(player.BASS_ErrorGetCode(), BASS_ERROR_DEVICE);
-  EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u) << "the audio subsystem stayed up after the failure";
 }
 
 TEST_F(PlayerOnDummyDriver, TheCallbackKeepsPlayingWhileTheMainThreadIsBusy) {
   Player player;
-  ASSERT_TRUE(init(player));
-  ASSERT_TRUE(player.BASS_Start());
-  ASSERT_TRUE(player.BASS_MusicPlayEx(load_bytes(player, tiny_module(64)), 0, 0, false));
+  start_playing(player, 64);
   const int rate = player.output_rate();
   ASSERT_TRUE(wait_until([&] { return player.stats().buffers > 0; })) << "the callback never ran";
 
@@ -130,10 +128,7 @@ TEST_F(PlayerOnDummyDriver, TheCallbackKeepsPlayingWhileTheMainThreadIsBusy) {
 
 TEST_F(PlayerOnDummyDriver, TheModulePlaysOnceAndEnds) {
   Player player;
-  ASSERT_TRUE(init(player));
-  ASSERT_TRUE(player.BASS_Start());
-  const MusicHandle handle = load_bytes(player, tiny_module(4));  // 0.24 s
-  ASSERT_TRUE(player.BASS_MusicPlayEx(handle, 0, 0, false));
+  const MusicHandle handle = start_playing(player, 4);  // 0.24 s
   ASSERT_TRUE(wait_until([&] { return player.stats().ended; })) << "a 0.24 s module was still playing after 5 s";
 
   // The song lasts 0.24 s; libopenmpt lets its last row ring a moment longer.
@@ -152,9 +147,7 @@ TEST_F(PlayerOnDummyDriver, TheModulePlaysOnceAndEnds) {
 
 TEST_F(PlayerOnDummyDriver, LoadingAnotherModuleWhilePlayingSwapsItSafely) {
   Player player;
-  ASSERT_TRUE(init(player));
-  ASSERT_TRUE(player.BASS_Start());
-  ASSERT_TRUE(player.BASS_MusicPlayEx(load_bytes(player, tiny_module(64)), 0, 0, false));
+  start_playing(player, 64);
   ASSERT_TRUE(wait_until([&] { return player.stats().module_frames > 0; }));
   // The playing module is freed under the device lock; a callback touching
   // it afterwards would be a use after free.
@@ -170,25 +163,20 @@ TEST_F(PlayerOnDummyDriver, LoadingAnotherModuleWhilePlayingSwapsItSafely) {
 TEST_F(PlayerOnDummyDriver, FreeAndDestructionBothCloseTheDevice) {
   {
     Player player;
-    ASSERT_TRUE(init(player));
-    ASSERT_TRUE(player.BASS_Start());
-    ASSERT_TRUE(player.BASS_MusicPlayEx(load_bytes(player, tiny_module(64)), 0, 0, false));
+    start_playing(player, 64);
     EXPECT_TRUE(player.BASS_Free());
     EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u) << "after BASS_Free";
     EXPECT_EQ(player.output_rate(), 0);
-    EXPECT_TRUE(init(player)) << "initialising again after BASS_Free";
-    // Leaves the device open and playing, as a path skipping the tear-down would.
-    ASSERT_TRUE(player.BASS_Start());
-    ASSERT_TRUE(player.BASS_MusicPlayEx(load_bytes(player, tiny_module(64)), 0, 0, false));
+    // Initialises again and leaves the device open and playing, as a path
+    // skipping the tear-down would.
+    start_playing(player, 64);
   }
   EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u) << "after the player went without BASS_Free";
 }
 
 TEST_F(PlayerOnDummyDriver, FreeAfterSdlShutDownDoesNotTouchTheClosedDevice) {
   Player player;
-  ASSERT_TRUE(init(player));
-  ASSERT_TRUE(player.BASS_Start());
-  ASSERT_TRUE(player.BASS_MusicPlayEx(load_bytes(player, tiny_module(64)), 0, 0, false));
+  start_playing(player, 64);
   SDL_Quit();  // as a display layer closing down after an error might
   EXPECT_TRUE(player.BASS_Free());
 }

@@ -29,6 +29,8 @@ struct Step {
   long key_reads;
 };
 
+// Records every step, and what the shared record holds when the first
+// scene initialises.
 class StepRecorder : public SequenceObserver {
  public:
   explicit StepRecorder(const ptc::HeadlessBackend& backend) : backend_(backend) {}
@@ -37,6 +39,7 @@ class StepRecorder : public SequenceObserver {
     std::string text = sequence_step_name(event.step);
     if (!event.name.empty()) text += " " + std::string(event.name);
     steps.push_back(Step{text, backend_.key_tests(), backend_.key_reads()});
+    if (event.step == SequenceStep::init_scene && event.name == "raycast") check_record(*event.shared);
   }
 
   std::vector<std::string> texts() const {
@@ -46,8 +49,25 @@ class StepRecorder : public SequenceObserver {
   }
 
   std::vector<Step> steps;
+  std::size_t distinct_allocations = 0;
+  WordFlashTimes flash_times{};
+  int flash_bias = 0;
 
  private:
+  void check_record(const SharedPictures& shared) {
+    std::set<const void*> distinct = {
+        shared.work_a,     shared.work_b,          shared.work_c, shared.work_d, shared.work_e,
+        shared.portrait_1, shared.portrait_2,      shared.portrait_3, shared.portrait_4, shared.work_j,
+        shared.tv_mask_picture, shared.work_l,     shared.work_m, shared.work_n, shared.transition_picture,
+        shared.zibbet_picture, shared.ray_table};
+    for (const ScreenBuffer* buffer : shared.words_pictures) distinct.insert(buffer);
+    for (const ScreenBuffer* buffer : shared.sublim_pictures) distinct.insert(buffer);
+    distinct.erase(nullptr);
+    distinct_allocations = distinct.size();
+    flash_times = shared.word_flash_times;
+    flash_bias = shared.word_flash_bias;
+  }
+
   const ptc::HeadlessBackend& backend_;
 };
 
@@ -82,7 +102,7 @@ std::vector<std::string> expected_steps(bool music) {
   return steps;
 }
 
-TEST(Sequence, TakesItsStepsInTheFixedOrder) {
+TEST(Sequence, TakesItsStepsInTheFixedOrderAndOnlyTheScenesTouchTheKeyboard) {
   ptc::HeadlessBackend backend(script_ending_every_loop());
   StepRecorder recorder(backend);
   DemoOptions options;
@@ -92,6 +112,24 @@ TEST(Sequence, TakesItsStepsInTheFixedOrder) {
   EXPECT_EQ(backend.opened().fullscreen, fullscreen_flag) << "the full-screen options";
   EXPECT_EQ(backend.opened().title, "Quorvane by Brasklet productions");
   EXPECT_FALSE(backend.is_open()) << "the console was not closed";
+
+  // The scenes receive the 31 allocations and the flash timing.
+  EXPECT_EQ(recorder.distinct_allocations, 31u);
+  EXPECT_EQ(recorder.flash_times.starwarp, (std::array<int, 2>{50, 100}));
+  EXPECT_EQ(recorder.flash_times.particles, (std::array<int, 2>{50, 100}));
+  EXPECT_EQ(recorder.flash_times.blobby, (std::array<int, 2>{50, 105}));
+  EXPECT_EQ(recorder.flash_bias, 50);
+
+  // Keys pressed during start-up wait for the scenes' loops.
+  const std::vector<Step>& steps = recorder.steps;
+  for (std::size_t i = 0; i + 1 < steps.size(); ++i) {
+    if (steps[i].text.rfind("run_scene ", 0) == 0) continue;  // the scenes' own keyboard use
+    EXPECT_EQ(steps[i + 1].key_tests, steps[i].key_tests) << "the keyboard was tested during \"" << steps[i].text << "\"";
+    EXPECT_EQ(steps[i + 1].key_reads, steps[i].key_reads) << "the keyboard was read during \"" << steps[i].text << "\"";
+  }
+  // One key consumed at each of the scenes' reading points: raycast 1, lattice 2, starwarp 1,
+  // particles 2, blobby 1, greets 7 (after each of its six phases and at its end).
+  EXPECT_EQ(backend.key_reads(), 14);
 }
 
 TEST(Sequence, WithMusicInitialisesItAfterOpeningAndStartsItAfterTheScenesInitialise) {
@@ -101,64 +139,6 @@ TEST(Sequence, WithMusicInitialisesItAfterOpeningAndStartsItAfterTheScenesInitia
   StepRecorder recorder(backend);
   EXPECT_EQ(play_demo(backend, DemoOptions{}, &recorder), 0);
   EXPECT_EQ(recorder.texts(), expected_steps(true));
-}
-
-// The record's contents, seen while the scenes initialise.
-class RecordChecker : public SequenceObserver {
- public:
-  void before(const SequenceEvent& event) override {
-    if (event.step != SequenceStep::init_scene || event.name != "raycast") return;
-    const SharedPictures& shared = *event.shared;
-    const std::vector<const ScreenBuffer*> buffers = {
-        shared.work_a,     shared.work_b,     shared.work_c,     shared.work_d,          shared.work_e,
-        shared.portrait_1, shared.portrait_2, shared.portrait_3, shared.portrait_4,      shared.work_j,
-        shared.tv_mask_picture, shared.work_l, shared.work_m,    shared.work_n,          shared.transition_picture,
-        shared.zibbet_picture};
-    std::set<const void*> distinct(buffers.begin(), buffers.end());
-    for (const ScreenBuffer* buffer : shared.words_pictures) distinct.insert(buffer);
-    for (const ScreenBuffer* buffer : shared.sublim_pictures) distinct.insert(buffer);
-    distinct.insert(shared.ray_table);
-    distinct.erase(nullptr);
-    distinct_allocations = distinct.size();
-    flash_times = shared.word_flash_times;
-    flash_bias = shared.word_flash_bias;
-  }
-
-  std::size_t distinct_allocations = 0;
-  WordFlashTimes flash_times{};
-  int flash_bias = 0;
-};
-
-TEST(Sequence, TheScenesReceiveThe31AllocationsAndTheFlashTiming) {
-  ptc::HeadlessBackend backend(script_ending_every_loop());
-  RecordChecker checker;
-  DemoOptions options;
-  options.music = false;
-  play_demo(backend, options, &checker);
-  EXPECT_EQ(checker.distinct_allocations, 31u);
-  EXPECT_EQ(checker.flash_times.starwarp, (std::array<int, 2>{50, 100}));
-  EXPECT_EQ(checker.flash_times.particles, (std::array<int, 2>{50, 100}));
-  EXPECT_EQ(checker.flash_times.blobby, (std::array<int, 2>{50, 105}));
-  EXPECT_EQ(checker.flash_bias, 50);
-}
-
-TEST(Sequence, OnlyTheScenesTestAndReadTheKeyboard) {
-  // Keys pressed during start-up wait for the scenes' loops.
-  ptc::HeadlessBackend backend(script_ending_every_loop());
-  StepRecorder recorder(backend);
-  DemoOptions options;
-  options.music = false;
-  play_demo(backend, options, &recorder);
-  const std::vector<Step>& steps = recorder.steps;
-  ASSERT_FALSE(steps.empty());
-  for (std::size_t i = 0; i + 1 < steps.size(); ++i) {
-    if (steps[i].text.rfind("run_scene ", 0) == 0) continue;  // the scenes' own keyboard use
-    EXPECT_EQ(steps[i + 1].key_tests, steps[i].key_tests) << "the keyboard was tested during \"" << steps[i].text << "\"";
-    EXPECT_EQ(steps[i + 1].key_reads, steps[i].key_reads) << "the keyboard was read during \"" << steps[i].text << "\"";
-  }
-  // One key consumed at each of the scenes' reading points: raycast 1, lattice 2, starwarp 1,
-  // particles 2, blobby 1, greets 7 (after each of its six phases and at its end).
-  EXPECT_EQ(backend.key_reads(), 14);
 }
 
 TEST(Sequence, AQuitRequestEndsEveryRemainingLoopAndReachesTheTearDown) {
