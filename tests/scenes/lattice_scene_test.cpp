@@ -31,12 +31,6 @@ int differing_pixels(const Pixel* a, const Pixel* b) {
   return count;
 }
 
-int lit_pixels(const Pixel* picture) {
-  int count = 0;
-  for (int i = 0; i < screen_pixels; ++i) count += picture[i] != 0;
-  return count;
-}
-
 // The largest distance, in lattice cells, from a point near the viewer in
 // one frame to the nearest point of the frame before, over `frames` steps
 // of `step` units; and how many times the camera moved to another cell.
@@ -78,16 +72,6 @@ TEST(LatticeFlightTest, StaysSeamlessAsTheCameraWrapsFromCellToCell) {
   const FlightMotion motion = flight_motion(flight, 300, 0.1);
   EXPECT_GE(motion.cell_changes, 5) << "the flight should cross several cells";
   EXPECT_LT(motion.largest_move, 0.05) << "the lattice jumped";
-}
-
-TEST(LatticeFlightTest, AnOrientationScalarOtherThan0WouldMakeTheWrapJump) {
-  // Why the angle path holds w at 0: the wrap moves the view by
-  // rotation^-2 times a whole cell, a whole cell only for a half turn.
-  LatticeFlight flight;
-  lattice_flight_load(flight);
-  for (Vector3& key : flight.angle_path.points) key.x = 0.3;
-  const FlightMotion motion = flight_motion(flight, 300, 0.1);
-  EXPECT_GT(motion.largest_move, 0.1);
 }
 
 TEST(LatticeScene, AKeyDuringTheOpeningEndsOnlyTheOpening) {
