@@ -83,7 +83,8 @@ TEST(Lattice, DepthComesFromTheWholeViewSpaceUnits) {
   const struct {
     std::int32_t z;
     std::int32_t depth;
-  } cases[] = {{0, -1}, {-65536, -1}, {lowest, -1}, {1, 0}, {65535, 0}, {65536, 1}, {7 * 65536 + 65535, 7}, {highest, 32767}};
+  } cases[] = {{0, -1},    {-65536, -1}, {lowest, -1}, {1, 0}, {65535, 0},
+               {65536, 1}, {7 * 65536 + 65535, 7},     {highest, 32767}};
   for (const auto& c : cases) {
     LatticeMesh mesh;
     lattice_mesh_build(mesh, 1, 0);

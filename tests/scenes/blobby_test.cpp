@@ -17,7 +17,8 @@ namespace {
 // Word pictures red (words_pictures[4]) and blue ([5]), flash pictures two
 // flat colours; the scene run with `duration` in its parameter file.
 struct BlobbyRig : SceneRig {
-  explicit BlobbyRig(FrameRate rate, std::vector<std::int64_t> key_frames = {}) : SceneRig(rate, std::move(key_frames)) {
+  explicit BlobbyRig(FrameRate rate, std::vector<std::int64_t> key_frames = {})
+      : SceneRig(rate, std::move(key_frames)) {
     fill(*shared.words_pictures[4], 0x00FF0000);
     fill(*shared.words_pictures[5], 0x000000FF);
     fill(*shared.sublim_pictures[4], 0x00123456);

@@ -160,7 +160,8 @@ TEST(GreetsFades, LevelsRunBetween0And255OverAPhase) {
       {"in", greets_fade_in_level, 1.0, 30.0, 246},     // trunc(246.5), not 255 - trunc(8.5)
       {"out", greets_fade_out_level, 0.0, 30.0, 0},     {"out", greets_fade_out_level, 29.9, 30.0, 254},
       {"in", greets_fade_in_level, 45.0, 40.0, 0},      // past the end: held, not wrapped
-      {"out", greets_fade_out_level, 45.0, 30.0, 255},  {"out", greets_fade_out_level, 0.0, 0.0, 0},  // 0 / 0 still defined
+      {"out", greets_fade_out_level, 45.0, 30.0, 255},
+      {"out", greets_fade_out_level, 0.0, 0.0, 0},  // a zero length never shows a frame; still defined
   };
   for (const Case& c : cases) {
     EXPECT_EQ(c.level(c.time, c.length), c.expected) << "fade " << c.fade << " at " << c.time << " of " << c.length;

@@ -142,7 +142,8 @@ TEST(Portraits, LandAtTheirRowFromColumn0AddingWithSaturationAndRowsOffTheScreen
         Pixel expected = under;
         if (drawn) {
           const Pixel p = picture[(y - c.row) * portrait_width + x + portrait_first_column];
-          expected = pixel_rgb(std::min(255u, pixel_red(p) + 0xF0), std::min(255u, pixel_green(p) + 0x0A), pixel_blue(p));
+          expected =
+              pixel_rgb(std::min(255u, pixel_red(p) + 0xF0), std::min(255u, pixel_green(p) + 0x0A), pixel_blue(p));
         }
         const Pixel got = destination[y * screen_width + x];
         if (got != expected && ++wrong <= 3) {

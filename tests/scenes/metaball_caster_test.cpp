@@ -55,7 +55,8 @@ TEST(CastGrid, BlobsOutOfSightGiveNoHitsAndDrawNothing) {
   shade_blocks(*caster, scene_eye, shade.pixels());
   EXPECT_EQ(lit_pixels(wire.pixels()), 0);
   EXPECT_EQ(lit_pixels(shade.pixels()), 0);
-  EXPECT_EQ(caster->field.tally.grid_marches + caster->field.tally.pixel_marches + caster->field.tally.normal_marches, 0);
+  const MarchTally& tally = caster->field.tally;
+  EXPECT_EQ(tally.grid_marches + tally.pixel_marches + tally.normal_marches, 0);
 }
 
 TEST(CastGrid, BlobsInFrontHitAroundTheirCentreAndShadeTheBand) {
@@ -101,9 +102,7 @@ TEST(ShadeBlocks, FillsEachBlockBesideAVisitedHitOnceBlendingOnlyWhenAllFourCorn
       {"left and right columns only", {{5, 0}, {5, 39}}, 0, 0},
       {"a square on the top row", {{0, 10}, {0, 11}, {1, 10}, {1, 11}}, 5, 1},
       {"a three by three square",
-       {{4, 9}, {4, 10}, {4, 11}, {5, 9}, {5, 10}, {5, 11}, {6, 9}, {6, 10}, {6, 11}},
-       12,
-       4},
+       {{4, 9}, {4, 10}, {4, 11}, {5, 9}, {5, 10}, {5, 11}, {6, 9}, {6, 10}, {6, 11}}, 12, 4},
   };
   for (const Case& c : cases) {
     auto caster = caster_with_hits(c.hits);

@@ -94,7 +94,7 @@ TEST(Marches, AFieldOfExactlyAQuarterIsAGridHitButAPixelAndNormalMiss) {
   };
   for (const Case& c : cases) {
     Setting grid(c.x1);
-    EXPECT_EQ(vector_text(grid.grid_march()), vector_text(Vector3{0, 0, c.grid_hit_z})) << "grid march, blob 1 at x " << c.x1;
+    EXPECT_EQ(vector_text(grid.grid_march()), vector_text(Vector3{0, 0, c.grid_hit_z})) << "grid march, x " << c.x1;
     Setting pixel(c.x1);
     EXPECT_EQ(march_pixel(pixel.field, pixel.eye, pixel.target) != 0, c.pixel_hit) << "pixel march, x " << c.x1;
     Setting normal(c.x1);

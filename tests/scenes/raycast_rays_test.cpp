@@ -177,7 +177,8 @@ TEST(CastRay, ChannelsAddWithoutInterferingAndSaturate) {
 TEST(CastRay, AStartOrTargetOffTheScreenDrawsNothing) {
   ScreenBuffer mask;
   fill(mask, 0xFF);
-  const std::array<int, 4> rays[] = {{-1, 100, 300, 100}, {100, 480, 100, 0}, {100, 100, 640, 100}, {100, 100, 100, -5}};
+  const std::array<int, 4> rays[] = {
+      {-1, 100, 300, 100}, {100, 480, 100, 0}, {100, 100, 640, 100}, {100, 100, 100, -5}};
   for (const auto& [x0, y0, x1, y1] : rays) {
     ScreenBuffer work;
     cast_ray(ray_table(), 0, 0, x0, y0, x1, y1, mask.pixels(), work.pixels());
