@@ -1,5 +1,5 @@
-// The greets scene's ring-wave grid and its source map: where nodes go and
-// where they stop, and what the map reads near the edges.
+// The greets scene's ring-wave grid and its source map: the phase's wrap,
+// where nodes go and where they stop, and what the map reads near the edges.
 #include "scenes/greets_ripple.h"
 
 #include <gtest/gtest.h>
@@ -29,12 +29,13 @@ RippleGrid grid_showing(int front) {
   return grid;
 }
 
-TEST(RippleGrid, NodesNeverCrossTheScreensMiddleLines) {
+TEST(RippleGrid, PhaseWrapsFrom390To0AndNodesNeverCrossTheScreensMiddleLines) {
   RippleGrid grid;
   ripple_grid_at_rest(grid);
   int moved = 0;
   for (int frame = 0; frame < 40; ++frame) {  // one whole turn of the phase
     build_ripple_grid(grid);
+    ASSERT_EQ(grid.phase, (frame + 1) % 40 * 10.0) << "frame " << frame << ": the phase runs in tens, 390 wraps to 0";
     for (int r = 0; r < ripple_rows; ++r) {
       for (int k = 0; k < ripple_columns; ++k) {
         const NodePixel p = node_pixel(grid, r, k);
