@@ -16,6 +16,8 @@ std::string text(const Vector3& v) {
   return "(" + std::to_string(v.x) + ", " + std::to_string(v.y) + ", " + std::to_string(v.z) + ")";
 }
 
+bool same(const Vector3& a, const Vector3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+
 Camera wrapping_camera(Vector3 position, Vector3 axis = {0, 0, 1}, double w = 0.0) {
   Camera camera;
   camera.position = position;
@@ -32,8 +34,8 @@ TEST(Camera, RotationNormalisesTheAxisButNotW) {
     double expected[9];  // rows and columns 0..2
   };
   const Case cases[] = {
-      {{0, 0, 1}, 0.0, {-1, 0, 0, 0, -1, 0, 0, 0, 1}},  // half turn about z
-      {{0, 0, 5}, 0.0, {-1, 0, 0, 0, -1, 0, 0, 0, 1}},  // the length does not count
+      {{0, 0, 1}, 0.0, {-1, 0, 0, 0, -1, 0, 0, 0, 1}},   // half turn about z
+      {{0, 0, 5}, 0.0, {-1, 0, 0, 0, -1, 0, 0, 0, 1}},   // the length does not count
       {{0, 0, 1}, 1.0, {-1, 2, 0, -2, -1, 0, 0, 0, 1}},  // w = 1: not orthonormal
       {{1, 0, 0}, 0.5, {1, 0, 0, 0, -1, 1, 0, -1, -1}},
       {{0, 0, 0}, 2.0, {1, 0, 0, 0, 1, 0, 0, 0, 1}},  // no direction: the identity
@@ -48,20 +50,13 @@ TEST(Camera, RotationNormalisesTheAxisButNotW) {
     }
     EXPECT_EQ(camera.rotation.at(3, 3), 1.0);
   }
-  Camera scaled;
-  scaled.axis = {0, 0, 5};
-  camera_set_rotation(scaled);
-  EXPECT_EQ(scaled.axis.z, 1.0);
 }
 
 TEST(Camera, ViewRotatesAboutTheOriginThenSubtractsThePosition) {
   Camera camera;
   camera.position = {1, 2, 3};
   const Matrix4 view = camera_view_matrix(camera);
-  const Vector3 p = mat_transform_point({1, 0, 0}, view);  // half turn: (-1, 0, 0), minus position
-  EXPECT_EQ(p.x, -2.0);
-  EXPECT_EQ(p.y, -2.0);
-  EXPECT_EQ(p.z, -3.0);
+  EXPECT_EQ(text(mat_transform_point({1, 0, 0}, view)), text({-2, -2, -3}));  // half turn: (-1, 0, 0), minus position
 
   Camera by_steps = camera;
   camera_set_translation(by_steps);
@@ -87,9 +82,7 @@ TEST(Camera, WrapKeepsTheOriginInsideTheCell) {
   for (const Case& c : cases) {
     Camera camera = wrapping_camera(c.position);
     const Matrix4 view = camera_view_matrix(camera);
-    EXPECT_EQ(camera.position.x, c.expected.x) << c.what << ": got " << text(camera.position);
-    EXPECT_EQ(camera.position.y, c.expected.y) << c.what << ": got " << text(camera.position);
-    EXPECT_EQ(camera.position.z, c.expected.z) << c.what << ": got " << text(camera.position);
+    EXPECT_TRUE(same(camera.position, c.expected)) << c.what << ": got " << text(camera.position);
     EXPECT_EQ(view.at(0, 3), -camera.position.x) << c.what << ": view rebuilt from the new position";
   }
 }
@@ -102,18 +95,13 @@ TEST(Camera, WrapSolvesTheRotationForTheNewPosition) {
     Camera camera = wrapping_camera({coordinate(random), coordinate(random), coordinate(random)},
                                     {coordinate(random), coordinate(random), coordinate(random)}, coordinate(random) / 10);
     const Vector3 origin = {-camera.position.x, -camera.position.y, -camera.position.z};
+    if (std::abs(origin.x - 0.5) <= 1.5 && std::abs(origin.y - 0.5) <= 1.5 && std::abs(origin.z - 0.5) <= 1.5) continue;
     camera_view_matrix(camera);
-    Camera rotation_only;
-    rotation_only.axis = camera.axis;
-    rotation_only.w = camera.w;
-    camera_set_rotation(rotation_only);
-    const Vector3 solved = mat_transform_point(vec_scale(camera.position, -1.0), rotation_only.rotation);
-    const double wrapped[3] = {camera_wrap_unit(origin.x), camera_wrap_unit(origin.y), camera_wrap_unit(origin.z)};
-    const bool inside = std::abs(origin.x - 0.5) <= 1.5 && std::abs(origin.y - 0.5) <= 1.5 && std::abs(origin.z - 0.5) <= 1.5;
-    if (inside) continue;
-    EXPECT_NEAR(solved.x, wrapped[0], 1e-9) << "origin " << text(origin);
-    EXPECT_NEAR(solved.y, wrapped[1], 1e-9) << "origin " << text(origin);
-    EXPECT_NEAR(solved.z, wrapped[2], 1e-9) << "origin " << text(origin);
+    const Vector3 solved = mat_transform_point(vec_scale(camera.position, -1.0), camera.rotation);
+    const Vector3 wrapped = {camera_wrap_unit(origin.x), camera_wrap_unit(origin.y), camera_wrap_unit(origin.z)};
+    EXPECT_TRUE(std::abs(solved.x - wrapped.x) < 1e-9 && std::abs(solved.y - wrapped.y) < 1e-9 &&
+                std::abs(solved.z - wrapped.z) < 1e-9)
+        << "origin " << text(origin) << ": expected " << text(wrapped) << ", got " << text(solved);
   }
 }
 
@@ -134,26 +122,22 @@ TEST(Camera, WrapUnitMatchesRepeatedSteps) {
 
 TEST(Camera, UnsolvableWrapLeavesThePosition) {
   constexpr double infinity = std::numeric_limits<double>::infinity();
-  struct Case {
+  const struct {
     const char* what;
-    Vector3 axis;
+    Vector3 position, axis;
     double w;
+  } cases[] = {
+      {"zero axis", {-2.5, 7, 0}, {0, 0, 0}, 0.0},
+      {"singular: infinite w", {-2.5, 7, 0}, {0, 0, 1}, infinity},
+      {"singular: w too large to square", {-2.5, 7, 0}, {0, 0, 1}, 1e200},
+      {"NaN w", {-2.5, 7, 0}, {0, 0, 1}, std::nan("")},
+      {"a non-finite origin", {infinity, 0, 0}, {0, 0, 1}, 0.0},
   };
-  const Case cases[] = {
-      {"zero axis", {0, 0, 0}, 0.0},
-      {"singular: infinite w", {0, 0, 1}, infinity},
-      {"singular: w too large to square", {0, 0, 1}, 1e200},
-      {"NaN w", {0, 0, 1}, std::nan("")},
-  };
-  for (const Case& c : cases) {
-    Camera camera = wrapping_camera({-2.5, 7, 0}, c.axis, c.w);
+  for (const auto& c : cases) {
+    Camera camera = wrapping_camera(c.position, c.axis, c.w);
     camera_view_matrix(camera);
-    EXPECT_EQ(camera.position.x, -2.5) << c.what;
-    EXPECT_EQ(camera.position.y, 7.0) << c.what;
+    EXPECT_TRUE(same(camera.position, c.position)) << c.what << ": got " << text(camera.position);
   }
-  Camera lost = wrapping_camera({infinity, 0, 0});
-  camera_view_matrix(lost);
-  EXPECT_EQ(lost.position.x, infinity) << "a non-finite origin cannot be wrapped";
 }
 
 }  // namespace

@@ -55,6 +55,10 @@ GuardedTable draw(const std::array<QuadCorner, 4>& corners) {
   return destination;
 }
 
+long written_entries(const GuardedTable& destination) {
+  return std::count_if(destination.storage.begin(), destination.storage.end(), [](std::int32_t v) { return v != unwritten; });
+}
+
 std::string corners_text(const std::array<QuadCorner, 4>& corners) {
   std::ostringstream text;
   for (const QuadCorner& c : corners) text << "(" << c.x << ", " << c.y << ")";
@@ -212,9 +216,7 @@ TEST(MapQuad, ParallelogramsCoverTheirPixelsWithTheTexelsOfTheirAffineMap) {
     const double v_slack = std::fabs(affine.c) + 0.05;
     const Findings coverage = check_coverage(corners, destination);
     const Findings texels = check_texels(destination, affine, u_slack, v_slack);
-    const auto written = std::count_if(destination.storage.begin(), destination.storage.end(),
-                                       [](std::int32_t v) { return v != unwritten; });
-    EXPECT_GT(written, 0) << p.name;
+    EXPECT_GT(written_entries(destination), 0) << p.name;
     EXPECT_EQ(coverage.count, 0) << p.name << " " << corners_text(corners) << coverage.first;
     EXPECT_EQ(texels.count, 0) << p.name << " " << corners_text(corners) << texels.first;
   }
@@ -327,10 +329,7 @@ TEST(MapQuad, QuadsWithNoAreaOrOffTheScreenOrBeyondTheLimitDrawNothing) {
       {"a corner beyond the limit", {{{-20000, 0}, {640, 0}, {640, 480}, {0, 480}}}},
   };
   for (const auto& c : cases) {
-    const GuardedTable destination = draw(c.corners);
-    const auto written = std::count_if(destination.storage.begin(), destination.storage.end(),
-                                       [](std::int32_t v) { return v != unwritten; });
-    EXPECT_EQ(written, 0) << c.name << " " << corners_text(c.corners);
+    EXPECT_EQ(written_entries(draw(c.corners)), 0) << c.name << " " << corners_text(c.corners);
   }
 }
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/screen_buffer.h"
+#include "scene_rig.h"
 
 namespace {
 
@@ -20,12 +20,6 @@ std::unique_ptr<MetaballCaster> make_caster() {
   falloff_table_build(caster->field.falloff);
   caster->field.lights = {Vector3{0, 2, 2}, Vector3{1, 2, 2}, Vector3{2, 1, 2}};
   return caster;
-}
-
-int lit_pixels(const ScreenBuffer& buffer) {
-  int lit = 0;
-  for (int i = 0; i < screen_pixels; ++i) lit += buffer[i] != 0;
-  return lit;
 }
 
 // Where grid ray (r, c) from the scene's eye is at depth 50.
@@ -59,10 +53,10 @@ TEST(CastGrid, BlobsOutOfSightGiveNoHitsAndDrawNothing) {
   ScreenBuffer wire, shade;
   draw_grid_wire(*caster, wire.pixels());
   shade_blocks(*caster, scene_eye, shade.pixels());
-  EXPECT_EQ(lit_pixels(wire), 0);
-  EXPECT_EQ(lit_pixels(shade), 0);
-  EXPECT_EQ(caster->field.tally.grid_marches, 0);
-  EXPECT_EQ(caster->field.tally.pixel_marches + caster->field.tally.normal_marches, 0);
+  EXPECT_EQ(lit_pixels(wire.pixels()), 0);
+  EXPECT_EQ(lit_pixels(shade.pixels()), 0);
+  const MarchTally& tally = caster->field.tally;
+  EXPECT_EQ(tally.grid_marches + tally.pixel_marches + tally.normal_marches, 0);
 }
 
 TEST(CastGrid, BlobsInFrontHitAroundTheirCentreAndShadeTheBand) {
@@ -108,9 +102,7 @@ TEST(ShadeBlocks, FillsEachBlockBesideAVisitedHitOnceBlendingOnlyWhenAllFourCorn
       {"left and right columns only", {{5, 0}, {5, 39}}, 0, 0},
       {"a square on the top row", {{0, 10}, {0, 11}, {1, 10}, {1, 11}}, 5, 1},
       {"a three by three square",
-       {{4, 9}, {4, 10}, {4, 11}, {5, 9}, {5, 10}, {5, 11}, {6, 9}, {6, 10}, {6, 11}},
-       12,
-       4},
+       {{4, 9}, {4, 10}, {4, 11}, {5, 9}, {5, 10}, {5, 11}, {6, 9}, {6, 10}, {6, 11}}, 12, 4},
   };
   for (const Case& c : cases) {
     auto caster = caster_with_hits(c.hits);
@@ -137,12 +129,12 @@ TEST(DrawGridWire, JoinsNeighbouringHitsAtTwiceTheSpacingRaised) {
   }
   EXPECT_EQ(wire[101 * screen_width + 16], 0u);
   EXPECT_EQ(wire[100 * screen_width + 40], 0u);
-  EXPECT_LE(lit_pixels(wire), 40);
+  EXPECT_LE(lit_pixels(wire.pixels()), 40);
 
   auto lonely = caster_with_hits({{5, 10}});
   ScreenBuffer nothing;
   draw_grid_wire(*lonely, nothing.pixels());
-  EXPECT_EQ(lit_pixels(nothing), 0) << "a hit without hit neighbours";
+  EXPECT_EQ(lit_pixels(nothing.pixels()), 0) << "a hit without hit neighbours";
 }
 
 TEST(BlendBlockNormals, AMissedCornerDarkensTheBlockTowardsIt) {
@@ -164,7 +156,7 @@ TEST(BlendBlockNormals, AMissedCornerDarkensTheBlockTowardsIt) {
     EXPECT_EQ(red_at(x0 + u + 1, y0 + u + 1), red_at(x0 + u, y0 + u)) << "a 2 x 2 unit is one colour";
   }
   EXPECT_EQ(red_at(x0 + 14, y0 + 14), 7u) << "144 x (1 - 14/16 x 14/16)^2 = 7.9";
-  EXPECT_EQ(lit_pixels(block), 256);
+  EXPECT_EQ(lit_pixels(block.pixels()), 256);
 }
 
 TEST(FillBlock, BlocksOutsideTheGridPixelsAreNotDrawn) {
@@ -176,7 +168,7 @@ TEST(FillBlock, BlocksOutsideTheGridPixelsAreNotDrawn) {
     fill_block_blended(caster->field, x0, y0, scene_eye, shade.pixels());
   }
   EXPECT_EQ(caster->field.tally.pixel_marches + caster->field.tally.normal_marches, 0);
-  EXPECT_EQ(lit_pixels(shade), 0);
+  EXPECT_EQ(lit_pixels(shade.pixels()), 0);
 }
 
 }  // namespace

@@ -9,11 +9,9 @@
 #include <limits>
 #include <string>
 
-namespace {
+#include "scene_rig.h"
 
-std::string text(const Vector3& v) {
-  return "(" + std::to_string(v.x) + ", " + std::to_string(v.y) + ", " + std::to_string(v.z) + ")";
-}
+namespace {
 
 TEST(FalloffTable, RunsFromOneHundredAtACentreToAFlatTail) {
   FalloffTable table;
@@ -23,23 +21,15 @@ TEST(FalloffTable, RunsFromOneHundredAtACentreToAFlatTail) {
     double expected;
   };
   const Case cases[] = {
-      {0.0, 100.0},   // at the centre
-      {0.99, 100.0},  // truncated to entry 0
-      {1.0, 1.0},     // 1 / sqrt(1)
-      {4.5, 0.5},     // truncated to 4
-      {64.0, 0.125},
-      {1023.9, 1.0 / std::sqrt(1023.0)},
-      {1024.0, 0.05},  // the tail is higher than 1 / 32
-      {5000.0, 0.05},
-      {1e300, 0.05},  // far beyond an int
-      {std::numeric_limits<double>::infinity(), 0.05},
-      {std::numeric_limits<double>::quiet_NaN(), 0.05},
+      {0.0, 100.0}, {0.99, 100.0},  // the centre's entry 0
+      {1.0, 1.0},   {4.5, 0.5},     // 1 / sqrt(4): truncated to entry 4
+      {64.0, 0.125}, {1023.9, 1.0 / std::sqrt(1023.0)},
+      {1024.0, 0.05}, {5000.0, 0.05}, {1e300, 0.05},  // the tail is higher than 1 / 32
+      {std::numeric_limits<double>::infinity(), 0.05}, {std::numeric_limits<double>::quiet_NaN(), 0.05},
   };
   for (const Case& c : cases) {
     EXPECT_DOUBLE_EQ(falloff_at(table, c.squared_distance), c.expected) << "squared distance " << c.squared_distance;
   }
-  EXPECT_EQ(table[0], 100.0);
-  EXPECT_EQ(table[falloff_table_last], 0.05);
 }
 
 TEST(SphereTest, HitsOnlyWhereTheLineCrossesTheSphereAndEntersOnTheNearSide) {
@@ -59,10 +49,10 @@ TEST(SphereTest, HitsOnlyWhereTheLineCrossesTheSphereAndEntersOnTheNearSide) {
   for (const Case& c : cases) {
     Blob blob;
     blob.centre = c.centre;
-    EXPECT_EQ(sphere_test(eye, target, blob), c.hits) << "centre " << text(c.centre);
+    EXPECT_EQ(sphere_test(eye, target, blob), c.hits) << "centre " << vector_text(c.centre);
     if (!c.hits) continue;
     const Vector3 entry = sphere_entry(eye, target, blob);
-    EXPECT_NEAR(entry.z, c.entry_z, 1e-9) << "centre " << text(c.centre);
+    EXPECT_NEAR(entry.z, c.entry_z, 1e-9) << "centre " << vector_text(c.centre);
     EXPECT_EQ(entry.x, 0.0);
   }
 }
@@ -104,12 +94,12 @@ TEST(Marches, AFieldOfExactlyAQuarterIsAGridHitButAPixelAndNormalMiss) {
   };
   for (const Case& c : cases) {
     Setting grid(c.x1);
-    EXPECT_EQ(text(grid.grid_march()), text(Vector3{0, 0, c.grid_hit_z})) << "grid march, blob 1 at x " << c.x1;
+    EXPECT_EQ(vector_text(grid.grid_march()), vector_text(Vector3{0, 0, c.grid_hit_z})) << "grid march, x " << c.x1;
     Setting pixel(c.x1);
     EXPECT_EQ(march_pixel(pixel.field, pixel.eye, pixel.target) != 0, c.pixel_hit) << "pixel march, x " << c.x1;
     Setting normal(c.x1);
     const Vector3 n = march_normal(normal.field, normal.eye, normal.target);
-    EXPECT_EQ(vec_length(n) != 0.0, c.normal_hit) << "normal march, x " << c.x1 << ": " << text(n);
+    EXPECT_EQ(vec_length(n) != 0.0, c.normal_hit) << "normal march, x " << c.x1 << ": " << vector_text(n);
   }
 }
 
@@ -117,10 +107,10 @@ TEST(Marches, AHitGivesTheUnitNormalOfTheBlendedBlobsAndItsShade) {
   Setting setting(7.5);
   const Vector3 n = march_normal(setting.field, setting.eye, setting.target);
   // At (0, 0, -83): blob 1 lies to +x and behind, blob 2 behind, blob 3 to +x.
-  EXPECT_NEAR(vec_length(n), 1.0, 1e-12) << text(n);
-  EXPECT_LT(n.x, 0.0) << text(n);
-  EXPECT_EQ(n.y, 0.0) << text(n);
-  EXPECT_GT(n.z, 0.0) << text(n);
+  EXPECT_NEAR(vec_length(n), 1.0, 1e-12) << vector_text(n);
+  EXPECT_LT(n.x, 0.0) << vector_text(n);
+  EXPECT_EQ(n.y, 0.0) << vector_text(n);
+  EXPECT_GT(n.z, 0.0) << vector_text(n);
   Setting again(7.5);
   EXPECT_EQ(march_pixel(again.field, again.eye, again.target), shade_normal(again.field.lights, n));
 }
@@ -183,14 +173,14 @@ TEST(Marches, ARayThatNeverReachesTheBlobsDepthEndsAfterTheStepLimit) {
   for (Blob& blob : s.field.blobs) blob.centre = {100, 0, -20};
   const Vector3 sideways{256, 0, 0};
   for (Blob& blob : s.field.blobs) ASSERT_TRUE(sphere_test(s.eye, sideways, blob));
-  EXPECT_EQ(text(march_grid_ray(s.field, s.eye, sideways)), text(Vector3{}));
+  EXPECT_EQ(vector_text(march_grid_ray(s.field, s.eye, sideways)), vector_text(Vector3{}));
   EXPECT_EQ(s.field.tally.grid_steps, march_step_limit);
 
   // Every counter-started march walks the whole limit and the counter is
   // pulled back each time: it stays bounded march after march.
   for (int i = 0; i < 3000; ++i) {
     ASSERT_EQ(march_pixel(s.field, s.eye, sideways), 0u) << "march " << i;
-    ASSERT_EQ(text(march_normal(s.field, s.eye, sideways)), text(Vector3{})) << "march " << i;
+    ASSERT_EQ(vector_text(march_normal(s.field, s.eye, sideways)), vector_text(Vector3{})) << "march " << i;
     ASSERT_LE(s.field.pixel_march_start, 2 * march_step_limit) << "march " << i;
     ASSERT_LE(s.field.normal_march_start, 2 * march_step_limit) << "march " << i;
   }
@@ -202,7 +192,7 @@ TEST(Marches, NonFiniteBlobsAreMissesThatEnd) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   for (Blob& blob : s.field.blobs) blob.centre = {nan, nan, nan};
   EXPECT_EQ(march_pixel(s.field, s.eye, s.target), 0u);
-  EXPECT_EQ(text(march_normal(s.field, s.eye, s.target)), text(Vector3{}));
+  EXPECT_EQ(vector_text(march_normal(s.field, s.eye, s.target)), vector_text(Vector3{}));
   EXPECT_LE(s.field.tally.pixel_steps + s.field.tally.normal_steps, 2 * march_step_limit);
 }
 
@@ -225,8 +215,8 @@ TEST(ShadeNormal, SquaresTheDotProductPerLightAndSaturates) {
   for (const Case& c : cases) {
     const Pixel facing = shade_normal(lights, c.n);
     const Pixel away = shade_normal(lights, vec_scale(c.n, -1.0));
-    EXPECT_EQ(pixel_red(facing), c.red) << "n " << text(c.n);
-    EXPECT_EQ(away, facing) << "n " << text(c.n) << " and its opposite";
+    EXPECT_EQ(pixel_red(facing), c.red) << "n " << vector_text(c.n);
+    EXPECT_EQ(away, facing) << "n " << vector_text(c.n) << " and its opposite";
   }
   for (int k = 0; k < 3; ++k) {
     Vector3 along = lights[k];

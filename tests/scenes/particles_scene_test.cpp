@@ -40,13 +40,11 @@ struct Timing {
 };
 const std::vector<double> never = {1000, 1000, 1000, 1000, 1000};
 
-void fill(ScreenBuffer& buffer, Pixel value) { std::fill(buffer.pixels(), buffer.pixels() + screen_pixels, value); }
-
 // The scene started up with the committed paths and a parameter file of the
 // test's own. Keys are given in scene frames: a key at n waits before the
 // scene's frame n.
 struct ParticlesRig : SceneRig {
-  explicit ParticlesRig(std::vector<std::int64_t> key_frames = {}) : SceneRig(test_rate, backend_frames(key_frames)) {
+  explicit ParticlesRig(std::vector<std::int64_t> key_frames = {}) : SceneRig(test_rate, scene_key_frames(key_frames)) {
     fill(*shared.sublim_pictures[2], flash_picture);
   }
 
@@ -61,11 +59,6 @@ struct ParticlesRig : SceneRig {
     std::string looks;
     for (const std::vector<Pixel>& frame : frames) looks += look_of(frame);
     return looks;
-  }
-
-  static std::vector<std::int64_t> backend_frames(std::vector<std::int64_t> scene_frames) {
-    for (std::int64_t& frame : scene_frames) ++frame;  // after the loading picture
-    return scene_frames;
   }
 };
 

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scene_rig.h"
@@ -27,7 +29,7 @@ const RayTableEntry* ray_table() {
 }
 
 // The pixels of `work` that are not 0, as "(x, y)".
-std::vector<std::pair<int, int>> lit_pixels(const ScreenBuffer& work) {
+std::vector<std::pair<int, int>> lit_positions(const ScreenBuffer& work) {
   std::vector<std::pair<int, int>> lit;
   for (int i = 0; i < screen_pixels; ++i) {
     if (work[i] != 0) lit.emplace_back(i % screen_width, i / screen_width);
@@ -60,12 +62,10 @@ TEST(RayTable, HoldsTruncatedUnitStepsAndLengths) {
     int dx, dy;
     RayTableEntry expected;
   } cases[] = {
-      {0, 0, {0, 0, 0}},
-      {1, 0, {65536, 0, 1}},
-      {0, 7, {0, 65536, 7}},
-      {3, 4, {39321, 52428, 5}},          // 39321.6, 52428.8
-      {1, 1, {46340, 46340, 1}},          // 65536 / sqrt 2 = 46340.95, length 1.414
-      {639, 479, {52438, 39308, 798}},    // length 798.6
+      {0, 0, {0, 0, 0}}, {1, 0, {65536, 0, 1}}, {0, 7, {0, 65536, 7}},
+      {3, 4, {39321, 52428, 5}},        // 39321.6, 52428.8
+      {1, 1, {46340, 46340, 1}},        // 65536 / sqrt 2 = 46340.95, length 1.414
+      {639, 479, {52438, 39308, 798}},  // length 798.6
   };
   for (const auto& c : cases) {
     const RayTableEntry& got = ray_table()[c.dy * screen_width + c.dx];
@@ -75,44 +75,27 @@ TEST(RayTable, HoldsTruncatedUnitStepsAndLengths) {
   }
 }
 
-// One ray on a mask with a single mask value at the ray's start: the light
-// it picks up there is all it carries.
-struct RayCase {
-  const char* name;
-  int x0, y0, x1, y1;
-  int decay;
-  Pixel start_mask;
-};
-
-TEST(CastRay, WritesFromTheLightOwnPixelAndStopsShortOfItsTarget) {
+TEST(CastRay, WritesFromTheLightsOwnPixelAndStopsShortOfItsTarget) {
+  // One mask pixel at the ray's start: the light it picks up there is all it carries.
   const struct {
-    RayCase ray;
-    int expected_pixels;  // pixels written, each exactly once on these straight rays
+    const char* name;
+    int x0, y0, x1, y1;
+    int expected_pixels;  // each written once, straight along the ray
   } cases[] = {
-      {{"length 25 draws nothing", 100, 100, 125, 100, 0, 0xFF}, 0},
-      {{"length 26 draws one pixel", 100, 100, 126, 100, 0, 0xFF}, 1},
-      {{"length 25 diagonal-ish draws nothing", 100, 100, 115, 120, 0, 0xFF}, 0},
-      {{"rightward", 10, 200, 300, 200, 0, 0xFF}, 265},
-      {{"leftward", 300, 300, 100, 300, 0, 0xFF}, 175},
-      {{"downward", 100, 50, 100, 400, 0, 0xFF}, 325},
-      {{"upward", 300, 300, 300, 100, 0, 0xFF}, 175},
-      {{"target equals start", 40, 40, 40, 40, 0, 0xFF}, 0},
+      {"length 25 draws nothing", 100, 100, 125, 100, 0}, {"length 26 draws one pixel", 100, 100, 126, 100, 1},
+      {"length 25 diagonal-ish draws nothing", 100, 100, 115, 120, 0},
+      {"rightward", 10, 200, 300, 200, 265},  {"leftward", 300, 300, 100, 300, 175},
+      {"downward", 100, 50, 100, 400, 325},   {"upward", 300, 300, 300, 100, 175},
+      {"target equals start", 40, 40, 40, 40, 0},
   };
   for (const auto& c : cases) {
-    const RayCase& r = c.ray;
     ScreenBuffer mask, work;
-    mask[at(r.x0, r.y0)] = r.start_mask;
-    cast_ray(ray_table(), r.decay, 0, r.x0, r.y0, r.x1, r.y1, mask.pixels(), work.pixels());
-    const auto lit = lit_pixels(work);
-    ASSERT_EQ(static_cast<int>(lit.size()), c.expected_pixels) << r.name;
-    if (lit.empty()) continue;
-    EXPECT_EQ(work[at(r.x0, r.y0)], 0xFFu) << r.name << ": the first pixel is the light's own";
-    const int sx = (r.x1 > r.x0) - (r.x1 < r.x0);
-    const int sy = (r.y1 > r.y0) - (r.y1 < r.y0);
+    mask[at(c.x0, c.y0)] = 0xFF;
+    cast_ray(ray_table(), 0, 0, c.x0, c.y0, c.x1, c.y1, mask.pixels(), work.pixels());
+    ASSERT_EQ(static_cast<int>(lit_positions(work).size()), c.expected_pixels) << c.name;
+    const int sx = (c.x1 > c.x0) - (c.x1 < c.x0), sy = (c.y1 > c.y0) - (c.y1 < c.y0);
     for (int k = 0; k < c.expected_pixels; ++k) {
-      const int x = r.x0 + k * sx;
-      const int y = r.y0 + k * sy;
-      EXPECT_EQ(work[at(x, y)], 0xFFu) << r.name << ": pixel " << k << " (" << x << ", " << y << ")";
+      EXPECT_EQ(work[at(c.x0 + k * sx, c.y0 + k * sy)], 0xFFu) << c.name << ": pixel " << k;
     }
   }
 }
@@ -134,63 +117,45 @@ TEST(CastRay, ARayOf700RunsOnly400Steps) {
   // The last of the 400 unit steps lands 399 pixels along the ray, give or
   // take the pixel it falls in; without the limit it would run 675.
   double furthest = 0.0;
-  for (const auto& [x, y] : lit_pixels(work)) furthest = std::max(furthest, std::hypot(x, y));
+  for (const auto& [x, y] : lit_positions(work)) furthest = std::max(furthest, std::hypot(x, y));
   EXPECT_GT(furthest, 397.5) << "ray to (" << dx << ", " << dy << ")";
   EXPECT_LE(furthest, 399.0) << "ray to (" << dx << ", " << dy << ")";
 }
 
-TEST(CastRay, DiagonalRaysUseTheNegatedStepsOfTheirQuadrant) {
-  const struct {
-    const char* name;
-    int x1, y1;
-  } targets[] = {{"up-left", 100, 100}, {"up-right", 500, 120}, {"down-left", 80, 420}, {"down-right", 600, 470}};
+TEST(CastRay, DiagonalRaysInEachQuadrantStayOnTheirSegment) {
   const int x0 = 320, y0 = 240;
-  for (const auto& t : targets) {
+  const std::pair<int, int> targets[] = {{100, 100}, {500, 120}, {80, 420}, {600, 470}};
+  for (const auto& [x1, y1] : targets) {
     ScreenBuffer mask, work;
     mask[at(x0, y0)] = 0xFF;
-    cast_ray(ray_table(), 0, 0, x0, y0, t.x1, t.y1, mask.pixels(), work.pixels());
-    const double length = std::hypot(t.x1 - x0, t.y1 - y0);
-    const auto lit = lit_pixels(work);
-    ASSERT_FALSE(lit.empty()) << t.name;
+    cast_ray(ray_table(), 0, 0, x0, y0, x1, y1, mask.pixels(), work.pixels());
+    const double length = std::hypot(x1 - x0, y1 - y0);
+    const auto lit = lit_positions(work);
+    ASSERT_FALSE(lit.empty()) << "towards (" << x1 << ", " << y1 << ")";
     for (const auto& [x, y] : lit) {
-      // Every lit pixel lies on the segment towards the target, within a pixel.
-      const double along = ((x - x0) * (t.x1 - x0) + (y - y0) * (t.y1 - y0)) / length;
-      const double across = std::abs((x - x0) * (t.y1 - y0) - (y - y0) * (t.x1 - x0)) / length;
-      EXPECT_GE(along, -0.01) << t.name << " (" << x << ", " << y << ")";
-      EXPECT_LE(along, length - 24.0) << t.name << " (" << x << ", " << y << ")";
-      EXPECT_LT(across, 1.5) << t.name << " (" << x << ", " << y << ")";
+      // Within a pixel of the segment, and short of the target.
+      const double along = ((x - x0) * (x1 - x0) + (y - y0) * (y1 - y0)) / length;
+      const double across = std::abs((x - x0) * (y1 - y0) - (y - y0) * (x1 - x0)) / length;
+      EXPECT_TRUE(along >= -0.01 && along <= length - 24.0 && across < 1.5)
+          << "towards (" << x1 << ", " << y1 << "): lit (" << x << ", " << y << ")";
     }
   }
 }
 
-TEST(CastRay, DecayLowersTheStreakPerPixelAndZeroKeepsItFull) {
-  for (int decay : {0, 1, 3, 20, 255}) {
+TEST(CastRay, DecayLowersTheStreakPerPixelAndEveryMaskPixelCrossedIsPickedUp) {
+  // Mask pixels 0, 100 and 150 steps along a horizontal ray: each fills the
+  // light to 255 again, which then falls by `decay` a pixel, down to 0.
+  for (int decay : {0, 2, 3, 255}) {
     ScreenBuffer mask, work;
-    mask[at(50, 60)] = 0xFF;
-    cast_ray(ray_table(), decay, 8, 50, 60, 600, 60, mask.pixels(), work.pixels());
-    for (int k = 0; k < 400; ++k) {
-      const int expected_level = std::max(0, 255 - k * decay);
-      const Pixel expected = static_cast<Pixel>(expected_level) << 8;
-      const Pixel got = work[at(50 + k, 60)];
+    for (int k : {0, 100, 150}) mask[at(10 + k, 5)] = 0xFF;
+    cast_ray(ray_table(), decay, 16, 10, 5, 639, 5, mask.pixels(), work.pixels());
+    for (int k = 0; k <= 400; ++k) {
+      const int since_pick_up = k - (k >= 150 ? 150 : k >= 100 ? 100 : 0);
+      const Pixel expected = k == 400 ? 0 : static_cast<Pixel>(std::max(0, 255 - since_pick_up * decay)) << 16;
+      const Pixel got = work[at(10 + k, 5)];
       ASSERT_EQ(got, expected) << "decay " << decay << ", pixel " << k << ": expected " << pixel_text(expected)
                                << ", got " << pixel_text(got);
     }
-    EXPECT_EQ(work[at(450, 60)], 0u) << "decay " << decay << ": the 401st pixel";
-  }
-}
-
-TEST(CastRay, PicksUpEveryMaskPixelItCrosses) {
-  // Mask pixels at 0, 100 and 150 steps along a horizontal ray with decay 2.
-  ScreenBuffer mask, work;
-  for (int k : {0, 100, 150}) mask[at(10 + k, 5)] = 0xFF;
-  cast_ray(ray_table(), 2, 16, 10, 5, 639, 5, mask.pixels(), work.pixels());
-  const struct {
-    int step;
-    int red;
-  } expected[] = {{0, 255}, {99, 57}, {100, 255}, {149, 157}, {150, 255}, {200, 155}, {299, 0}};
-  for (const auto& e : expected) {
-    const Pixel got = work[at(10 + e.step, 5)];
-    EXPECT_EQ(got, static_cast<Pixel>(e.red) << 16) << "step " << e.step << ": got " << pixel_text(got);
   }
 }
 
@@ -210,14 +175,14 @@ TEST(CastRay, ChannelsAddWithoutInterferingAndSaturate) {
 }
 
 TEST(CastRay, AStartOrTargetOffTheScreenDrawsNothing) {
-  const struct {
-    int x0, y0, x1, y1;
-  } cases[] = {{-1, 100, 300, 100}, {100, 480, 100, 0}, {100, 100, 640, 100}, {100, 100, 100, -5}};
-  for (const auto& c : cases) {
-    ScreenBuffer mask, work;
-    for (int i = 0; i < screen_pixels; ++i) mask[i] = 0xFF;
-    cast_ray(ray_table(), 0, 0, c.x0, c.y0, c.x1, c.y1, mask.pixels(), work.pixels());
-    EXPECT_TRUE(lit_pixels(work).empty()) << "(" << c.x0 << ", " << c.y0 << ") to (" << c.x1 << ", " << c.y1 << ")";
+  ScreenBuffer mask;
+  fill(mask, 0xFF);
+  const std::array<int, 4> rays[] = {
+      {-1, 100, 300, 100}, {100, 480, 100, 0}, {100, 100, 640, 100}, {100, 100, 100, -5}};
+  for (const auto& [x0, y0, x1, y1] : rays) {
+    ScreenBuffer work;
+    cast_ray(ray_table(), 0, 0, x0, y0, x1, y1, mask.pixels(), work.pixels());
+    EXPECT_TRUE(lit_positions(work).empty()) << "(" << x0 << ", " << y0 << ") to (" << x1 << ", " << y1 << ")";
   }
 }
 
@@ -239,7 +204,7 @@ TEST(CastLight, CastsToEveryFourthPixelOfTheFourBorders) {
   int differences = 0;
   for (int i = 0; i < screen_pixels; ++i) differences += work[i] != expected[i];
   EXPECT_EQ(differences, 0);
-  EXPECT_GT(lit_pixels(work).size(), 20000u) << "the rays light a wide fan";
+  EXPECT_GT(lit_positions(work).size(), 20000u) << "the rays light a wide fan";
 }
 
 }  // namespace

@@ -14,10 +14,6 @@
 
 namespace {
 
-void fill(ScreenBuffer& buffer, Pixel value) {
-  for (int i = 0; i < screen_pixels; ++i) buffer[i] = value;
-}
-
 // A picture that is not uniform, so that a copy or subtraction shows.
 void fill_pattern(ScreenBuffer& buffer) {
   for (int i = 0; i < screen_pixels; ++i) buffer[i] = static_cast<Pixel>(i * 2654435761u) & 0x00FFFFFFu;

