@@ -68,12 +68,6 @@ struct Breakage {
 // int and double, and what no reader should take as a number.
 const char* const extreme_values[] = {"0", "-1000000000", "2147483648", "1e300", "-1e300", "nan", "inf"};
 
-std::string every_twentieth_frame() {
-  std::string keys;
-  for (int frame = 20; frame <= 4000; frame += 20) keys += (keys.empty() ? "" : ",") + std::to_string(frame);
-  return keys;
-}
-
 fs::path pristine_data() { return fs::path(QUORVANE_BINARY_DIR) / "data"; }
 
 std::vector<std::string> data_files() {
@@ -153,15 +147,17 @@ class Workspace {
   ScratchFolder scratch_;
 };
 
-bool is_module(const std::string& name) { return name.size() > 3 && name.compare(name.size() - 3, 3, ".it") == 0; }
-
-const std::string& keys_every_twentieth_frame() {
-  static const std::string keys = every_twentieth_frame();
-  return keys;
+bool ends_with(const std::string& name, const std::string& suffix) {
+  return name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 ChildOptions run_options(const Workspace& workspace, bool render_sound) {
-  std::vector<std::string> arguments = {"--fps", "0.5", "--keys", keys_every_twentieth_frame()};
+  static const std::string keys_every_twentieth_frame = [] {
+    std::string keys;
+    for (int frame = 20; frame <= 4000; frame += 20) keys += (keys.empty() ? "" : ",") + std::to_string(frame);
+    return keys;
+  }();
+  std::vector<std::string> arguments = {"--fps", "0.5", "--keys", keys_every_twentieth_frame};
   if (render_sound) arguments.insert(arguments.end(), {"--wav", workspace.sound().string()});
   return render_options(arguments, "/");
 }
@@ -193,10 +189,6 @@ std::set<std::string> files_opened_by_a_run() {
   return opened;
 }
 
-bool is_parameter_file(const std::string& name) {
-  return name.size() > 5 && name.compare(name.size() - 5, 5, ".conf") == 0;
-}
-
 // What is wrong with one case's run; empty when nothing is.
 std::string problems(const Breakage& breakage, const ChildResult& result) {
   const std::string output = result.out + result.err;
@@ -207,7 +199,7 @@ std::string problems(const Breakage& breakage, const ChildResult& result) {
     // or frames slowed beyond reason by what a broken file asks for, get
     // here. A broken parameter file may rightly ask for that much work (a
     // length or a count that is huge): not a fault of the program.
-    if (breakage.fault != Fault::missing && is_parameter_file(file)) {
+    if (breakage.fault != Fault::missing && ends_with(file, ".conf")) {
       std::printf("note: %s: the run hit its time bound, as its parameters may ask\n", breakage.describe().c_str());
       return {};
     }
@@ -241,7 +233,7 @@ void play_each(const std::vector<Breakage>& cases) {
       const Workspace& workspace = *workspaces[i];
       workspace.break_file(cases[first + i]);
       running.push_back(std::make_unique<ChildProcess>(workspace.renderer().string(),
-                                                       run_options(workspace, is_module(cases[first + i].file))));
+                                                       run_options(workspace, ends_with(cases[first + i].file, ".it"))));
     }
     for (std::size_t i = 0; i < running.size(); ++i) {
       const Breakage& breakage = cases[first + i];
