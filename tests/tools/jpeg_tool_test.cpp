@@ -80,6 +80,7 @@ TEST_F(JpegTool, PrintsTheHeaderLineAndTheLoadersMessages) {
       {"--crop 0,0,41,30 colour.jpg wide.ppm", 2, colour_header},
       {"--crop 35,0,6,1 colour.jpg right.ppm", 2, colour_header},
       {"--crop 0,-1,1,1 colour.jpg up.ppm", 2, colour_header},
+      {"--crop 0,25,1,6 colour.jpg low.ppm", 2, colour_header},
       {"--crop 0,0,0,1 colour.jpg empty.ppm", 2, colour_header},
       {"--crop 1,2,3 colour.jpg three.ppm", 2, ""},
       {"--crop 1,2,3,4 colour.jpg", 2, ""},
