@@ -1,21 +1,15 @@
 // The demo against broken data: every file in data/ in turn missing, cut to
-// half its length, and replaced by random bytes of the same length (seeded:
-// the same bytes every run). For each, the whole sequence plays headless to
-// its end with the program's own messages and without a crash, a hang or a
-// sanitizer report.
+// half its length, replaced by seeded random bytes of the same length, and
+// (parameter and path files) with every value replaced by an extreme. For
+// each, the whole sequence plays headless to its end with the program's own
+// messages, without a crash, a hang or a sanitizer report.
 //
-// Parameter and path files also get every value replaced by an extreme
-// (0, int and double limits, nan, inf) in turn.
-//
-// Each case runs quorvane-render as a child process beside a private copy
-// of data/, at half a frame a second with a key every 20 frames: every
-// frame loop draws frames (so broken paths and parameters reach the frame
-// code too) yet none lasts long, whatever length a broken parameter file
-// asks for. The headless run plays no music: for the module, --wav renders
-// the soundtrack from it. Two cases run at once. The list of files is read
-// from data/, so scenes and files that arrive later are covered as they
-// come; a missing file must be reported when an unbroken run opens it
-// (watched with inotify), which a stand-in scene's files are not.
+// Each case runs quorvane-render beside a private copy of data/, two cases
+// at once, at half a frame a second with a key every 20 frames: every frame
+// loop draws frames (so broken values reach the frame code) yet none lasts
+// long. For the module, --wav renders the soundtrack. The files are listed
+// from data/, so later files are covered as they come; a missing file must
+// be reported when an unbroken run opens it (watched with inotify).
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
 #include <unistd.h>

@@ -20,7 +20,9 @@ const std::string keys_ending_early = keys_at(10, 64);  // raycast's frames 1 to
 class Installed : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    scratch_ = new ScratchFolder("install");
+    // A folder per process: ctest runs each test in a process of its own,
+    // and may run them side by side.
+    scratch_ = new ScratchFolder("install-" + std::to_string(getpid()));
     prefix_ = scratch_->path() / "prefix";
     ChildOptions options;
     options.arguments = {"--install", QUORVANE_BINARY_DIR, "--prefix", prefix_.string()};
