@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "jpeg/jpeg_file_edit.h"
 #include "jpeg/jpeg_memory.h"
 #include "jpeg/libjpeg_oracle.h"
@@ -40,156 +42,114 @@ class ProbeStream : public JpegInputStream {
   std::size_t position_ = 0;
 };
 
-int decode_all(JpegDecoder& decoder) {
-  const std::uint8_t* line = nullptr;
-  int length = 0;
-  int result = 0;
-  while ((result = decoder.decode(&line, &length)) == 0) {
-  }
-  return result;
-}
-
 Bytes small_colour_file() { return libjpeg_encode(make_test_picture(24, 16, 3), {}); }
 
 }  // namespace
 
-TEST(JpegDecoder, ReleasesTheStreamExactlyOnceOnEveryPath) {
-  const Bytes good = small_colour_file();
-  Bytes corrupt_data = good;
-  corrupt_data.resize(corrupt_data.size() - 40);  // the missing end reads as 1 bits: no Huffman code
+// Every way a decoding ends, through the calling order: decode before begin
+// refuses, begin may come twice, every line has its length, and the end (1
+// or the error) stays. The stream is attached once and released once, at the
+// error or else at destruction; an error keeps its first code.
+TEST(JpegDecoder, EndsEveryPathWithOneReleaseAndStaysFailed) {
+  const Bytes small = small_colour_file();
+  Bytes cut = small;
+  cut.resize(cut.size() - 40);  // the missing end reads as 1 bits: no Huffman code
+  // The decoder reads 4096 bytes at a time: failing from byte 0 hits the
+  // first read, failing from 5000 a later one.
+  const Bytes large = libjpeg_encode(make_test_picture(160, 120, 3), {});
+  ASSERT_GT(large.size(), 4096u + 1000) << "the file must need a second read";
+  const Bytes not_jpeg = {1, 2, 3};
   struct Case {
     std::string name;
     const Bytes* file;
-    int expected_error;
+    std::size_t fail_from;
+    bool stall;
+    int constructed;  // error code after construction
+    int error;        // error code at the end
+    int last_result;  // decode()'s final return value
   };
-  const Bytes not_jpeg = {1, 2, 3};
-  for (const Case& c : {Case{"complete picture", &good, 0}, Case{"not a JPEG file", &not_jpeg, jpeg_error_not_jpeg},
-                        Case{"data ends early", &corrupt_data, jpeg_error_corrupt_data}}) {
+  const std::size_t never = static_cast<std::size_t>(-1);
+  const Case cases[] = {
+      {"complete picture", &small, never, false, 0, 0, 1},
+      {"not a JPEG file", &not_jpeg, never, false, jpeg_error_not_jpeg, jpeg_error_not_jpeg, -1},
+      {"data ends early", &cut, never, false, 0, jpeg_error_corrupt_data, jpeg_error_corrupt_data},
+      {"first read fails", &large, 0, false, jpeg_error_stream_read, jpeg_error_stream_read, -1},
+      {"second read fails", &large, 5000, false, 0, jpeg_error_stream_read, jpeg_error_corrupt_data},
+      {"stream delivers nothing (counts as ended)", &small, never, true, jpeg_error_not_jpeg, jpeg_error_not_jpeg, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     ProbeStream stream(*c.file);
+    stream.fail_from = c.fail_from;
+    stream.stall = c.stall;
     {
       JpegDecoder decoder(&stream);
-      EXPECT_EQ(stream.attached, 1) << c.name;
-      decoder.begin();
-      decode_all(decoder);
-      EXPECT_EQ(decoder.error_code(), c.expected_error) << c.name;
-      EXPECT_EQ(stream.released, c.expected_error == 0 ? 0 : 1) << c.name << ": released at the error";
+      EXPECT_EQ(stream.attached, 1);
+      EXPECT_EQ(decoder.error_code(), c.constructed) << "after construction";
+      const std::uint8_t* line = nullptr;
+      int length = 0;
+      EXPECT_EQ(decoder.decode(&line, &length), -1) << "decode before begin";
+      EXPECT_EQ(decoder.begin(), c.constructed == 0 ? 0 : -1);
+      EXPECT_EQ(decoder.begin(), c.constructed == 0 ? 0 : -1) << "begin again";
+      int result = 0;
+      int lines = 0;
+      while ((result = decoder.decode(&line, &length)) == 0) {
+        ASSERT_EQ(length, decoder.bytes_per_line()) << "line " << lines;
+        ++lines;
+      }
+      EXPECT_EQ(result, c.last_result);
+      EXPECT_EQ(decoder.decode(&line, &length), c.error == 0 ? 1 : -1) << "the end stays";
+      EXPECT_EQ(decoder.begin(), c.error == 0 ? 0 : -1) << "begin after the end";
+      EXPECT_EQ(decoder.error_code(), c.error) << "the first error stays";
+      EXPECT_EQ(stream.released, c.error == 0 ? 0 : 1) << "released at the error";
+      if (c.error == 0) {
+        EXPECT_EQ(lines, decoder.height());
+        EXPECT_EQ(decoder.bytes_per_line(), decoder.width() * 4) << "4 bytes a colour pixel";
+      }
     }
-    EXPECT_EQ(stream.released, 1) << c.name << ": after destruction";
+    EXPECT_EQ(stream.released, 1) << "after destruction";
   }
 }
 
-TEST(JpegDecoder, FollowsItsCallingOrder) {
-  const Bytes file = small_colour_file();
-  JpegMemoryStream stream(file.data(), file.size());
-  JpegDecoder decoder(&stream);
-  const std::uint8_t* line = nullptr;
-  int length = 0;
-  EXPECT_EQ(decoder.decode(&line, &length), -1) << "decode before begin";
-  EXPECT_EQ(decoder.begin(), 0);
-  EXPECT_EQ(decoder.begin(), 0) << "begin again";
-  EXPECT_EQ(decoder.bytes_per_pixel(), 4);
-  EXPECT_EQ(decoder.bytes_per_line(), 24 * 4);
-  for (int y = 0; y < 16; ++y) {
-    ASSERT_EQ(decoder.decode(&line, &length), 0) << "line " << y;
-    EXPECT_EQ(length, 24 * 4);
-  }
-  EXPECT_EQ(decoder.decode(&line, &length), 1);
-  EXPECT_EQ(decoder.decode(&line, &length), 1) << "still finished";
-  EXPECT_EQ(decoder.error_code(), 0);
-}
-
-TEST(JpegDecoder, StaysFailedAfterAnError) {
-  Bytes file = small_colour_file();
-  file.resize(file.size() - 40);
-  JpegMemoryStream stream(file.data(), file.size());
-  JpegDecoder decoder(&stream);
-  ASSERT_EQ(decoder.begin(), 0);
-  const std::uint8_t* line = nullptr;
-  int length = 0;
-  int result = 0;
-  while ((result = decoder.decode(&line, &length)) == 0) {
-  }
-  ASSERT_EQ(result, jpeg_error_corrupt_data);
-  EXPECT_EQ(decoder.error_code(), jpeg_error_corrupt_data);
-  EXPECT_EQ(decoder.decode(&line, &length), -1);
-  EXPECT_EQ(decoder.begin(), -1);
-  EXPECT_EQ(decoder.error_code(), jpeg_error_corrupt_data) << "the first error stays";
-}
-
-TEST(JpegDecoder, StreamReadErrorsEndInTheirCode) {
-  const Bytes file = libjpeg_encode(make_test_picture(160, 120, 3), {});
-  struct Case {
-    std::string name;
-    std::size_t fail_from;
-    bool construct_fails;
-  };
-  // The decoder reads 4096 bytes at a time: failing from byte 0 hits the
-  // first read, failing inside the data hits a later one.
-  ASSERT_GT(file.size(), 4096u + 100) << "the file must need a second read";
-  for (const Case& c : {Case{"first read", 0, true}, Case{"second read", 5000, false}}) {
-    ProbeStream stream(file);
-    stream.fail_from = c.fail_from;
-    JpegDecoder decoder(&stream);
-    EXPECT_EQ(decoder.error_code() != 0, c.construct_fails) << c.name;
-    if (!c.construct_fails) {
-      EXPECT_EQ(decoder.begin(), 0) << c.name;
-      EXPECT_EQ(decode_all(decoder), jpeg_error_corrupt_data) << c.name;
-    }
-    EXPECT_EQ(decoder.error_code(), jpeg_error_stream_read) << c.name;
-    EXPECT_EQ(stream.released, 1) << c.name;
-  }
-}
-
-TEST(JpegDecoder, AStreamThatDeliversNothingCountsAsEnded) {
-  const Bytes file = small_colour_file();
-  ProbeStream stream(file);
-  stream.stall = true;
-  JpegDecoder decoder(&stream);
-  EXPECT_EQ(decoder.error_code(), jpeg_error_not_jpeg);
-}
-
-TEST(JpegDecoder, FindsTheStartOfImageUpTo513BytesIn) {
-  const Bytes file = small_colour_file();
+// Forms of one picture that must decode to the same pixels: a start of image
+// up to 513 bytes in, restarts (their numbers wrapping), extra segments and
+// fill bytes, garbage after the end of image.
+TEST(JpegDecoder, FormsOfOnePictureDecodeAlike) {
+  const TestPicture picture = make_test_picture(50, 34, 3);
+  const Bytes file = libjpeg_encode(picture, {});
   const OurDecoding plain = decode_with_ours(file);
+  ASSERT_EQ(plain.error, 0);
+  std::vector<std::pair<std::string, Bytes>> forms;
   for (std::size_t junk : {1u, 100u, 511u}) {
     Bytes late(junk, 0x20);
     late.insert(late.end(), file.begin(), file.end());
-    const OurDecoding got = decode_with_ours(late);
-    EXPECT_EQ(got.error, 0) << junk << " bytes before FF D8";
-    EXPECT_EQ(got.picture.pixels, plain.picture.pixels) << junk << " bytes before FF D8";
+    forms.emplace_back(std::to_string(junk) + " bytes before FF D8", late);
   }
-}
+  forms.emplace_back("restarts", libjpeg_encode(picture, encode_options("restarts 1")));
+  ASSERT_FALSE(find_bytes(forms.back().second, {0xFF, 0xD7}).empty()) << "the restart numbers must wrap";
 
-TEST(JpegDecoder, RestartsFillBytesAndExtraSegmentsDoNotChangeThePicture) {
-  const TestPicture picture = make_test_picture(50, 34, 3);
-  const OurDecoding plain = decode_with_ours(libjpeg_encode(picture, {}));
-  ASSERT_EQ(plain.error, 0);
-
-  EncodeOptions restarts;
-  restarts.restart_interval = 1;
-  Bytes with_restarts = libjpeg_encode(picture, restarts);
-  ASSERT_FALSE(find_bytes(with_restarts, {0xFF, 0xD7}).empty()) << "the restart numbers must wrap";
-
-  JpegParts parts = split_jpeg(libjpeg_encode(picture, {}));
+  JpegParts parts = split_jpeg(file);
   parts.segments.insert(parts.segments.begin(), make_segment(0xFE, {'h', 'i'}));  // a comment
   parts.segments.insert(parts.segments.begin(), make_segment(0xEF, {}));          // an empty application segment
   Bytes with_extras = join_jpeg(parts);
-  // Fill bytes before the start of scan.
   const std::size_t scan = find_bytes(with_extras, {0xFF, 0xDA})[0];
-  with_extras.insert(with_extras.begin() + static_cast<long>(scan), {0xFF, 0xFF, 0xFF});
+  with_extras.insert(with_extras.begin() + static_cast<long>(scan), {0xFF, 0xFF, 0xFF});  // fill bytes
+  forms.emplace_back("extra segments and fill", with_extras);
 
-  for (const auto& [name, file] : {std::pair<std::string, Bytes>{"restarts", with_restarts},
-                                   std::pair<std::string, Bytes>{"extra segments and fill", with_extras}}) {
-    const OurDecoding got = decode_with_ours(file);
+  Bytes with_garbage = file;
+  std::mt19937 random(7);
+  for (int i = 0; i < 5000; ++i) with_garbage.push_back(static_cast<std::uint8_t>(random()));
+  forms.emplace_back("garbage after the end of image", with_garbage);
+
+  for (const auto& [name, form] : forms) {
+    const OurDecoding got = decode_with_ours(form);
     EXPECT_EQ(got.error, 0) << name;
     EXPECT_EQ(got.picture.pixels, plain.picture.pixels) << name;
   }
 }
 
 TEST(JpegDecoder, AComponentThatNoScanCodesStaysMidGrey) {
-  EncodeOptions separate;
-  separate.separate_scans = true;
-  JpegParts parts = split_jpeg(libjpeg_encode(make_test_picture(16, 16, 3), separate));
+  JpegParts parts = split_jpeg(libjpeg_encode(make_test_picture(16, 16, 3), encode_options("separate")));
   // End the file after the first scan (luma only): no chroma at all.
   parts.tail.resize(find_bytes(parts.tail, {0xFF, 0xDA})[0]);
   parts.tail.insert(parts.tail.end(), {0xFF, 0xD9});

@@ -57,8 +57,6 @@ JpegSegment make_standalone(int marker) {
   return segment;
 }
 
-namespace {
-
 JpegSegment huffman_segment(int class_and_id, const std::vector<int>& counts, const std::vector<int>& symbols) {
   JpegSegment segment;
   segment.marker = 0xC4;
@@ -70,6 +68,8 @@ JpegSegment huffman_segment(int class_and_id, const std::vector<int>& counts, co
   return segment;
 }
 
+namespace {
+
 Bytes pack_bits(const std::string& bits) {
   Bytes bytes;
   int value = 0;
@@ -79,6 +79,7 @@ Bytes pack_bits(const std::string& bits) {
     if (byte == 0xFF) bytes.push_back(0x00);
   };
   for (char bit : bits) {
+    if (bit == ' ') continue;  // spaces only group the codes for the reader
     value = value << 1 | (bit == '1');
     if (++count == 8) {
       emit(value);
@@ -88,10 +89,6 @@ Bytes pack_bits(const std::string& bits) {
   if (count > 0) emit((value << (8 - count)) | ((1 << (8 - count)) - 1));
   return bytes;
 }
-
-}  // namespace
-
-namespace {
 
 // Quantisation table 0 all ones, an 8x8 one-component frame of type
 // `frame_marker`, DC and AC table 0.

@@ -33,10 +33,12 @@ int find_segment(const JpegParts& parts, int marker);
 
 JpegSegment make_segment(int marker, std::initializer_list<int> payload);
 JpegSegment make_standalone(int marker);
+// A Huffman table segment (class << 4 | identifier); counts of lengths 1..16.
+JpegSegment huffman_segment(int class_and_id, const std::vector<int>& counts, const std::vector<int>& symbols);
 
 // A 8x8 greyscale baseline file with quantisation table 0 all ones, DC table 0
 // and AC table 0 from the given counts (lengths 1..16) and symbols, and
-// entropy-coded data from `bits` ('0' and '1'; padded with 1 bits, FF
+// entropy-coded data from `bits` ('0' and '1', spaces ignored; padded with 1 bits, FF
 // bytes stuffed).
 Bytes tiny_grey_jpeg(const std::vector<int>& dc_counts, const std::vector<int>& dc_symbols,
                      const std::vector<int>& ac_counts, const std::vector<int>& ac_symbols, const std::string& bits);

@@ -34,9 +34,7 @@ struct BlockCase {
   int quant_high;  // quantisation entries drawn from 1..quant_high
 };
 
-int uniform(std::mt19937& random, int low, int high) {
-  return std::uniform_int_distribution<int>(low, high)(random);
-}
+int uniform(std::mt19937& random, int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
 
 // Every coefficient drawn from [low, high], each kept with probability
 // 1 / `one_in` (DC always).
@@ -106,8 +104,8 @@ TEST(JpegVectorIdct, GivesThePortableTransformsSamplesExactly) {
       jpeg_idct_block_portable(block, quant, expected, 12);
       jpeg_idct_block_sse2(block, quant, got, 12);
       for (int i = 0; i < 8 * 12; ++i) {
-        ASSERT_EQ(got[i], expected[i]) << c.name << ", trial " << trial << ": row " << i / 12 << ", column "
-                                       << i % 12 << " (columns 8..11 untouched) of block" << describe_block(block, quant);
+        ASSERT_EQ(got[i], expected[i]) << c.name << ", trial " << trial << ": row " << i / 12 << ", column " << i % 12
+                                       << " (columns 8..11 untouched) of block" << describe_block(block, quant);
       }
     }
   }
@@ -171,13 +169,13 @@ TEST(JpegVectorColour, LinesOfEveryWidthAndSamplingMatchThePortableConverter) {
         if (line_count == 1) {
           jpeg_colour_convert_line(tables, luma.data(), cb.data(), cr.data(), chroma_step, width, got.data());
         } else {
-          jpeg_colour_convert_line_pair(tables, luma_lines[0], luma_lines[1], cb.data(), cr.data(), chroma_step,
-                                        width, got.data(), got.data() + line_bytes);
+          jpeg_colour_convert_line_pair(tables, luma_lines[0], luma_lines[1], cb.data(), cr.data(), chroma_step, width,
+                                        got.data(), got.data() + line_bytes);
         }
         for (std::size_t i = 0; i < got.size(); ++i) {
-          ASSERT_EQ(got[i], expected[i]) << "width " << width << ", chroma step " << chroma_step << ", "
-                                         << line_count << " line(s): line " << i / line_bytes << ", byte "
-                                         << i % line_bytes << (i % line_bytes >= line_bytes - guard ? " (guard)" : "");
+          ASSERT_EQ(got[i], expected[i]) << "width " << width << ", chroma step " << chroma_step << ", " << line_count
+                                         << " line(s): line " << i / line_bytes << ", byte " << i % line_bytes
+                                         << (i % line_bytes >= line_bytes - guard ? " (guard)" : "");
         }
       }
     }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <stdexcept>
 #include <utility>
 
@@ -83,6 +84,20 @@ Bytes transpose_samples(const Bytes& samples, int width, int height, int compone
   return result;
 }
 
+// A component's block grid padded to whole MCUs, as libjpeg stores it.
+struct BlockGrid {
+  JDIMENSION wide, high;
+};
+
+BlockGrid padded_block_grid(const jpeg_component_info& component) {
+  const auto whole = [](JDIMENSION blocks, int sampling) {
+    const auto step = static_cast<JDIMENSION>(sampling);
+    return (blocks + step - 1) / step * step;
+  };
+  return {whole(component.width_in_blocks, component.h_samp_factor),
+          whole(component.height_in_blocks, component.v_samp_factor)};
+}
+
 // libjpeg's output without colour conversion: grey, or Y Cb Cr per pixel.
 DecodedPicture decode_ycbcr(const Bytes& jpeg) {
   Decompressor decoder(jpeg);
@@ -136,11 +151,10 @@ std::vector<jpeg_scan_info> deep_progression_script(int components) {
     int ss, se, ah, al;
   };
   const Scan scans[] = {
-      {{0, 1, 2}, 0, 0, 0, 2}, {{0}, 1, 2, 0, 3},      {{1}, 1, 9, 0, 2},   {{2}, 1, 9, 0, 2},
-      {{0}, 3, 20, 0, 2},      {{0}, 21, 63, 0, 1},    {{0, 1, 2}, 0, 0, 2, 1}, {{1}, 10, 63, 0, 0},
-      {{0}, 1, 2, 3, 2},       {{0}, 1, 20, 2, 1},     {{2}, 10, 63, 0, 1}, {{0}, 0, 0, 1, 0},
-      {{1, 2}, 0, 0, 1, 0},    {{0}, 1, 63, 1, 0},     {{1}, 1, 9, 2, 1},   {{1}, 1, 9, 1, 0},
-      {{2}, 1, 9, 2, 1},       {{2}, 1, 63, 1, 0},
+      {{0, 1, 2}, 0, 0, 0, 2}, {{0}, 1, 2, 0, 3},       {{1}, 1, 9, 0, 2},    {{2}, 1, 9, 0, 2},  {{0}, 3, 20, 0, 2},
+      {{0}, 21, 63, 0, 1},     {{0, 1, 2}, 0, 0, 2, 1}, {{1}, 10, 63, 0, 0},  {{0}, 1, 2, 3, 2},  {{0}, 1, 20, 2, 1},
+      {{2}, 10, 63, 0, 1},     {{0}, 0, 0, 1, 0},       {{1, 2}, 0, 0, 1, 0}, {{0}, 1, 63, 1, 0}, {{1}, 1, 9, 2, 1},
+      {{1}, 1, 9, 1, 0},       {{2}, 1, 9, 2, 1},       {{2}, 1, 63, 1, 0},
   };
   std::vector<jpeg_scan_info> script;
   for (const Scan& scan : scans) {
@@ -178,6 +192,32 @@ TestPicture make_test_picture(int width, int height, int components, unsigned se
     }
   }
   return picture;
+}
+
+EncodeOptions encode_options(const std::string& recipe) {
+  EncodeOptions options;
+  std::istringstream words(recipe);
+  for (std::string word; words >> word;) {
+    if (word.size() == 3 && word[1] == 'x') {
+      options.h_sampling = word[0] - '0';
+      options.v_sampling = word[2] - '0';
+    } else if (word == "quality") {
+      words >> options.quality;
+    } else if (word == "restarts") {
+      words >> options.restart_interval;
+    } else {
+      bool* const flags[] = {&options.optimise, &options.separate_scans, &options.progressive,
+                             &options.deep_progression, &options.arithmetic};
+      const char* const names[] = {"optimised", "separate", "progressive", "deep", "arithmetic"};
+      bool known = word == "16-bit";
+      if (known) options.force_baseline = false;
+      for (int i = 0; i < 5; ++i) {
+        if (word == names[i]) known = *flags[i] = true;
+      }
+      if (!known) throw std::invalid_argument("unknown encoder option " + word);
+    }
+  }
+  return options;
 }
 
 Bytes libjpeg_encode(const TestPicture& picture, const EncodeOptions& options) {
@@ -228,13 +268,9 @@ Bytes libjpeg_transpose(const Bytes& jpeg) {
   // padded block grid, turned over.
   jvirt_barray_ptr transposed[MAX_COMPONENTS] = {};
   for (int c = 0; c < in.num_components; ++c) {
-    const jpeg_component_info& component = in.comp_info[c];
-    const JDIMENSION padded_wide =
-        (component.width_in_blocks + component.h_samp_factor - 1) / component.h_samp_factor * component.h_samp_factor;
-    const JDIMENSION padded_high =
-        (component.height_in_blocks + component.v_samp_factor - 1) / component.v_samp_factor * component.v_samp_factor;
-    transposed[c] = (*in.mem->request_virt_barray)(reinterpret_cast<j_common_ptr>(&in), JPOOL_IMAGE, FALSE, padded_high,
-                                                   padded_wide, static_cast<JDIMENSION>(component.h_samp_factor));
+    const BlockGrid grid = padded_block_grid(in.comp_info[c]);
+    transposed[c] = (*in.mem->request_virt_barray)(reinterpret_cast<j_common_ptr>(&in), JPOOL_IMAGE, FALSE, grid.high,
+                                                   grid.wide, static_cast<JDIMENSION>(in.comp_info[c].h_samp_factor));
   }
   jvirt_barray_ptr* original = jpeg_read_coefficients(&in);
 
@@ -254,16 +290,12 @@ Bytes libjpeg_transpose(const Bytes& jpeg) {
   }
   out.optimize_coding = TRUE;
 
+  const j_common_ptr common = reinterpret_cast<j_common_ptr>(&in);
   for (int c = 0; c < in.num_components; ++c) {
-    const jpeg_component_info& component = in.comp_info[c];
-    const JDIMENSION padded_wide =
-        (component.width_in_blocks + component.h_samp_factor - 1) / component.h_samp_factor * component.h_samp_factor;
-    const JDIMENSION padded_high =
-        (component.height_in_blocks + component.v_samp_factor - 1) / component.v_samp_factor * component.v_samp_factor;
-    const j_common_ptr common = reinterpret_cast<j_common_ptr>(&in);
-    for (JDIMENSION out_y = 0; out_y < padded_wide; ++out_y) {
+    const BlockGrid grid = padded_block_grid(in.comp_info[c]);
+    for (JDIMENSION out_y = 0; out_y < grid.wide; ++out_y) {
       JBLOCKROW out_row = (*in.mem->access_virt_barray)(common, transposed[c], out_y, 1, TRUE)[0];
-      for (JDIMENSION out_x = 0; out_x < padded_high; ++out_x) {
+      for (JDIMENSION out_x = 0; out_x < grid.high; ++out_x) {
         const JBLOCKROW in_row = (*in.mem->access_virt_barray)(common, original[c], out_x, 1, FALSE)[0];
         const JCOEF* from = in_row[out_y];
         JCOEF* to = out_row[out_x];
@@ -279,26 +311,12 @@ Bytes libjpeg_transpose(const Bytes& jpeg) {
   return encoder.bytes();
 }
 
-Bytes libjpeg_transcode(const Bytes& jpeg, bool progressive) {
-  Decompressor source(jpeg);
-  jvirt_barray_ptr* coefficients = jpeg_read_coefficients(&source.info);
-  Compressor encoder;
-  jpeg_copy_critical_parameters(&source.info, &encoder.info);
-  if (progressive) jpeg_simple_progression(&encoder.info);
-  jpeg_write_coefficients(&encoder.info, coefficients);
-  jpeg_finish_compress(&encoder.info);
-  jpeg_finish_decompress(&source.info);
-  return encoder.bytes();
-}
-
 DecodedPicture oracle_decode(const Bytes& jpeg) {
   const DecodedPicture transposed = decode_ycbcr(libjpeg_transpose(jpeg));
   DecodedPicture ycbcr{transposed.height, transposed.width, transposed.bytes_per_pixel, {}};
   ycbcr.pixels = transpose_samples(transposed.pixels, transposed.width, transposed.height, transposed.bytes_per_pixel);
   return convert_to_rgbx(ycbcr);
 }
-
-DecodedPicture oracle_decode_untransposed(const Bytes& jpeg) { return convert_to_rgbx(decode_ycbcr(jpeg)); }
 
 OurDecoding decode_with_ours(const Bytes& jpeg) {
   OurDecoding result;

@@ -25,14 +25,20 @@ struct EncodeOptions {
   int h_sampling = 2;  // luma sampling of colour pictures
   int v_sampling = 2;
   int quality = 75;
-  bool force_baseline = true;   // false lets low qualities write 16-bit quantisation tables
-  int restart_interval = 0;     // MCUs between restart markers
-  bool optimise = false;        // optimised Huffman tables
-  bool separate_scans = false;  // one scan per component instead of one interleaved scan
+  bool force_baseline = true;     // false lets low qualities write 16-bit quantisation tables
+  int restart_interval = 0;       // MCUs between restart markers
+  bool optimise = false;          // optimised Huffman tables
+  bool separate_scans = false;    // one scan per component instead of one interleaved scan
   bool progressive = false;       // libjpeg's standard progression script
   bool deep_progression = false;  // our script: narrow bands, three approximation steps, on every component
   bool arithmetic = false;
 };
+
+// Options from words: "2x1" (luma sampling), "quality N", "16-bit" (tables
+// may need 16-bit entries), "restarts N", "optimised", "separate" (one scan
+// per component), "progressive" (libjpeg's script), "deep" (ours),
+// "arithmetic".
+EncodeOptions encode_options(const std::string& recipe);
 
 Bytes libjpeg_encode(const TestPicture& picture, const EncodeOptions& options);
 
@@ -51,17 +57,9 @@ struct DecodedPicture {
 // the result is transposed back and converted with our colour tables.
 DecodedPicture oracle_decode(const Bytes& jpeg);
 
-// libjpeg's decoding of the file as it is, YCbCr converted the same way
-// (differs from ours by rounding in the transform's intermediate step).
-DecodedPicture oracle_decode_untransposed(const Bytes& jpeg);
-
 // The lossless transposition (as jpegtran -transpose), through libjpeg's
 // coefficient API.
 Bytes libjpeg_transpose(const Bytes& jpeg);
-
-// The same coefficients written again (as jpegtran), as a sequential file or
-// with libjpeg's standard progression script.
-Bytes libjpeg_transcode(const Bytes& jpeg, bool progressive);
 
 struct OurDecoding {
   int error = 0;        // error code after the run

@@ -1,4 +1,5 @@
-// Child processes for tests, by fork and exec, with output in temporary files.
+// Child processes for tests, by fork and exec, with output in unlinked
+// temporary files.
 #include "support/child_process.h"
 
 #include <fcntl.h>
@@ -9,24 +10,29 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
 namespace {
 
-std::string temporary_file(const char* tag) {
+// A temporary file already unlinked, so that nothing stays behind even when
+// the test process is killed; -1 on failure.
+int anonymous_file(const char* tag) {
   std::string path = std::string("/tmp/quorvane-test-") + tag + "-XXXXXX";
-  const int fd = mkstemp(path.data());
-  if (fd >= 0) close(fd);
-  return path;
+  const int fd = mkostemp(path.data(), O_CLOEXEC);
+  if (fd >= 0) unlink(path.c_str());
+  return fd;
 }
 
-std::string read_file(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
+// Everything written to `fd` so far, read from its start.
+std::string read_all(int fd) {
+  std::string text;
+  char buffer[4096];
+  off_t offset = 0;
+  for (ssize_t got; fd >= 0 && (got = pread(fd, buffer, sizeof buffer, offset)) > 0; offset += got) {
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+  return text;
 }
 
 // Everything exec needs, built before fork: after fork only calls that are
@@ -55,11 +61,8 @@ Launch prepare_launch(const std::string& program, const ChildOptions& options) {
   return launch;
 }
 
-[[noreturn]] void become(const Launch& launch, const ChildOptions& options, const std::string& out_path,
-                         const std::string& err_path) {
+[[noreturn]] void become(const Launch& launch, const ChildOptions& options, int out, int err) {
   if (!options.working_directory.empty() && chdir(options.working_directory.c_str()) != 0) _exit(126);
-  const int out = open(out_path.c_str(), O_WRONLY | O_TRUNC);
-  const int err = open(err_path.c_str(), O_WRONLY | O_TRUNC);
   const int null = open("/dev/null", O_RDONLY);
   if (out < 0 || err < 0 || null < 0) _exit(126);
   dup2(null, 0);
@@ -85,10 +88,10 @@ std::string ChildResult::describe() const {
 }
 
 ChildProcess::ChildProcess(const std::string& program, const ChildOptions& options)
-    : out_path_(temporary_file("out")), err_path_(temporary_file("err")) {
+    : out_fd_(anonymous_file("out")), err_fd_(anonymous_file("err")) {
   const Launch launch = prepare_launch(program, options);
   pid_ = fork();
-  if (pid_ == 0) become(launch, options, out_path_, err_path_);
+  if (pid_ == 0) become(launch, options, out_fd_, err_fd_);
 }
 
 ChildProcess::~ChildProcess() {
@@ -96,8 +99,8 @@ ChildProcess::~ChildProcess() {
     kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
   }
-  unlink(out_path_.c_str());
-  unlink(err_path_.c_str());
+  if (out_fd_ >= 0) close(out_fd_);
+  if (err_fd_ >= 0) close(err_fd_);
 }
 
 bool ChildProcess::running() const {
@@ -108,7 +111,7 @@ bool ChildProcess::running() const {
   return info.si_pid == 0;
 }
 
-std::string ChildProcess::err_so_far() const { return read_file(err_path_); }
+std::string ChildProcess::err_so_far() const { return read_all(err_fd_); }
 
 ChildResult ChildProcess::wait(double timeout_seconds) {
   ChildResult result;
@@ -136,8 +139,8 @@ ChildResult ChildProcess::wait(double timeout_seconds) {
     result.status = result.exited ? WEXITSTATUS(status) : -1;
     result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   }
-  result.out = read_file(out_path_);
-  result.err = read_file(err_path_);
+  result.out = read_all(out_fd_);
+  result.err = read_all(err_fd_);
   return result;
 }
 

@@ -45,7 +45,7 @@ class ChildProcess {
 
  private:
   pid_t pid_ = -1;
-  std::string out_path_, err_path_;
+  int out_fd_ = -1, err_fd_ = -1;  // the child's standard output and error
   bool reaped_ = false;
 };
 

@@ -1,6 +1,8 @@
 // quorvane-render as a child process of the tests.
 #include "support/render_tool.h"
 
+#include <png.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -19,8 +21,7 @@ ChildResult render(std::vector<std::string> arguments, const std::string& workin
                    render_timeout_seconds);
 }
 
-ScratchFolder::ScratchFolder(const std::string& name)
-    : path_(fs::path(QUORVANE_BINARY_DIR) / "test-scratch" / name) {
+ScratchFolder::ScratchFolder(const std::string& name) : path_(fs::path(QUORVANE_BINARY_DIR) / "test-scratch" / name) {
   fs::remove_all(path_);
   fs::create_directories(path_);
 }
@@ -39,4 +40,39 @@ std::string read_file_bytes(const fs::path& path) {
   std::ostringstream bytes;
   bytes << file.rdbuf();
   return bytes.str();
+}
+
+std::string keys_at(int frame, int count) {
+  std::string keys;
+  for (int i = 0; i < count; ++i) keys += (i == 0 ? "" : ",") + std::to_string(frame);
+  return keys;
+}
+
+PngPicture read_png(const fs::path& path, bool grey) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (png_image_begin_read_from_file(&image, path.c_str()) == 0) return {};
+  image.format = grey ? PNG_FORMAT_GRAY : PNG_FORMAT_RGB;
+  PngPicture picture{static_cast<int>(image.width), static_cast<int>(image.height), {}};
+  picture.bytes.resize(PNG_IMAGE_SIZE(image));
+  if (png_image_finish_read(&image, nullptr, picture.bytes.data(), 0, nullptr) == 0) return {};
+  return picture;
+}
+
+std::vector<std::string> scene_entries(const std::string& json) {
+  std::vector<std::string> entries;
+  for (std::size_t start = json.find("{\"name\""); start != std::string::npos;
+       start = json.find("{\"name\"", start + 1)) {
+    entries.push_back(json.substr(start, json.find('}', start) - start + 1));
+  }
+  return entries;
+}
+
+std::string json_value(const std::string& object, const std::string& key) {
+  const std::string label = "\"" + key + "\": ";
+  std::size_t start = object.find(label);
+  if (start == std::string::npos) return {};
+  start += label.size();
+  if (object[start] == '"') return object.substr(start + 1, object.find('"', start + 1) - start - 1);
+  return object.substr(start, object.find_first_of(",}", start) - start);
 }

@@ -1,4 +1,5 @@
-// Running quorvane-render from tests, and scratch folders for what it writes.
+// Running quorvane-render from tests, scratch folders for what it writes,
+// and reading back what it writes: PNG frames and statistics JSON.
 #pragma once
 
 #include <filesystem>
@@ -35,3 +36,22 @@ std::set<std::string> files_in(const std::filesystem::path& directory);
 
 // A whole file as bytes.
 std::string read_file_bytes(const std::filesystem::path& path);
+
+// `count` key presses waiting before frame `frame`, as --keys takes them:
+// every frame loop from there on ends at its first test.
+std::string keys_at(int frame, int count);
+
+// A PNG file as rows of grey or of red, green, blue bytes; empty (width 0)
+// when it cannot be read.
+struct PngPicture {
+  int width = 0;
+  int height = 0;
+  std::string bytes;
+};
+PngPicture read_png(const std::filesystem::path& path, bool grey = false);
+
+// The objects of a statistics JSON file's "scenes" array, as text.
+std::vector<std::string> scene_entries(const std::string& json);
+// The value of "key" in one flat JSON object: a number, or a string without
+// its quotes; empty when absent.
+std::string json_value(const std::string& object, const std::string& key);

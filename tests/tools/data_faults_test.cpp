@@ -1,21 +1,15 @@
 // The demo against broken data: every file in data/ in turn missing, cut to
-// half its length, and replaced by random bytes of the same length (seeded:
-// the same bytes every run). For each, the whole sequence plays headless to
-// its end with the program's own messages and without a crash, a hang or a
-// sanitizer report.
+// half its length, replaced by seeded random bytes of the same length, and
+// (parameter and path files) with every value replaced by an extreme. For
+// each, the whole sequence plays headless to its end with the program's own
+// messages, without a crash, a hang or a sanitizer report.
 //
-// Parameter and path files also get every value replaced by an extreme
-// (0, int and double limits, nan, inf) in turn.
-//
-// Each case runs quorvane-render as a child process beside a private copy
-// of data/, at half a frame a second with a key every 20 frames: every
-// frame loop draws frames (so broken paths and parameters reach the frame
-// code too) yet none lasts long, whatever length a broken parameter file
-// asks for. The headless run plays no music: for the module, --wav renders
-// the soundtrack from it. Two cases run at once. The list of files is read
-// from data/, so scenes and files that arrive later are covered as they
-// come; a missing file must be reported when an unbroken run opens it
-// (watched with inotify), which a stand-in scene's files are not.
+// Each case runs quorvane-render beside a private copy of data/, two cases
+// at once, at half a frame a second with a key every 20 frames: every frame
+// loop draws frames (so broken values reach the frame code) yet none lasts
+// long. For the module, --wav renders the soundtrack. The files are listed
+// from data/, so later files are covered as they come; a missing file must
+// be reported when an unbroken run opens it (watched with inotify).
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -67,12 +61,6 @@ struct Breakage {
 // What every value of a parameter or path file becomes in turn: limits of
 // int and double, and what no reader should take as a number.
 const char* const extreme_values[] = {"0", "-1000000000", "2147483648", "1e300", "-1e300", "nan", "inf"};
-
-std::string every_twentieth_frame() {
-  std::string keys;
-  for (int frame = 20; frame <= 4000; frame += 20) keys += (keys.empty() ? "" : ",") + std::to_string(frame);
-  return keys;
-}
 
 fs::path pristine_data() { return fs::path(QUORVANE_BINARY_DIR) / "data"; }
 
@@ -153,15 +141,17 @@ class Workspace {
   ScratchFolder scratch_;
 };
 
-bool is_module(const std::string& name) { return name.size() > 3 && name.compare(name.size() - 3, 3, ".it") == 0; }
-
-const std::string& keys_every_twentieth_frame() {
-  static const std::string keys = every_twentieth_frame();
-  return keys;
+bool ends_with(const std::string& name, const std::string& suffix) {
+  return name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 ChildOptions run_options(const Workspace& workspace, bool render_sound) {
-  std::vector<std::string> arguments = {"--fps", "0.5", "--keys", keys_every_twentieth_frame()};
+  static const std::string keys_every_twentieth_frame = [] {
+    std::string keys;
+    for (int frame = 20; frame <= 4000; frame += 20) keys += (keys.empty() ? "" : ",") + std::to_string(frame);
+    return keys;
+  }();
+  std::vector<std::string> arguments = {"--fps", "0.5", "--keys", keys_every_twentieth_frame};
   if (render_sound) arguments.insert(arguments.end(), {"--wav", workspace.sound().string()});
   return render_options(arguments, "/");
 }
@@ -193,10 +183,6 @@ std::set<std::string> files_opened_by_a_run() {
   return opened;
 }
 
-bool is_parameter_file(const std::string& name) {
-  return name.size() > 5 && name.compare(name.size() - 5, 5, ".conf") == 0;
-}
-
 // What is wrong with one case's run; empty when nothing is.
 std::string problems(const Breakage& breakage, const ChildResult& result) {
   const std::string output = result.out + result.err;
@@ -207,7 +193,7 @@ std::string problems(const Breakage& breakage, const ChildResult& result) {
     // or frames slowed beyond reason by what a broken file asks for, get
     // here. A broken parameter file may rightly ask for that much work (a
     // length or a count that is huge): not a fault of the program.
-    if (breakage.fault != Fault::missing && is_parameter_file(file)) {
+    if (breakage.fault != Fault::missing && ends_with(file, ".conf")) {
       std::printf("note: %s: the run hit its time bound, as its parameters may ask\n", breakage.describe().c_str());
       return {};
     }
@@ -241,7 +227,7 @@ void play_each(const std::vector<Breakage>& cases) {
       const Workspace& workspace = *workspaces[i];
       workspace.break_file(cases[first + i]);
       running.push_back(std::make_unique<ChildProcess>(workspace.renderer().string(),
-                                                       run_options(workspace, is_module(cases[first + i].file))));
+                                                       run_options(workspace, ends_with(cases[first + i].file, ".it"))));
     }
     for (std::size_t i = 0; i < running.size(); ++i) {
       const Breakage& breakage = cases[first + i];

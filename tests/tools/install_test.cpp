@@ -2,7 +2,6 @@
 // entry and its icon land where they belong, and the installed renderer
 // finds its data from anywhere and draws the same frames as the build's.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -16,16 +15,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string keys_ending_early = [] {
-  std::string keys = "10";  // raycast's frames 1 to 9, then every loop ends at once
-  for (int i = 0; i < 63; ++i) keys += ",10";
-  return keys;
-}();
+const std::string keys_ending_early = keys_at(10, 64);  // raycast's frames 1 to 9, then every loop ends at once
 
 class Installed : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    scratch_ = new ScratchFolder("install");
+    // A folder per process: ctest runs each test in a process of its own,
+    // and may run them side by side.
+    scratch_ = new ScratchFolder("install-" + std::to_string(getpid()));
     prefix_ = scratch_->path() / "prefix";
     ChildOptions options;
     options.arguments = {"--install", QUORVANE_BINARY_DIR, "--prefix", prefix_.string()};
@@ -65,17 +62,14 @@ TEST_F(Installed, ProgramsDataAndDesktopEntryLandUnderThePrefix) {
   const std::string entry = read_file_bytes(prefix_ / "share/applications/quorvane.desktop");
   const fs::path icon = prefix_ / "share/icons/hicolor/256x256/apps/quorvane.png";
   const std::vector<std::string> lines = {"[Desktop Entry]\n", "\nType=Application\n", "\nName=Quorvane\n",
-                                         "\nExec=" + (prefix_ / "bin/quorvane").string() + "\n",
-                                         "\nIcon=" + icon.string() + "\n"};
+                                          "\nExec=" + (prefix_ / "bin/quorvane").string() + "\n",
+                                          "\nIcon=" + icon.string() + "\n"};
   for (const std::string& line : lines) {
     EXPECT_NE(entry.find(line), std::string::npos) << "\"" << line << "\" missing from the desktop entry:\n" << entry;
   }
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  ASSERT_NE(png_image_begin_read_from_file(&image, icon.c_str()), 0) << icon << " is not a PNG";
-  EXPECT_EQ(image.width, 256u);
-  EXPECT_EQ(image.height, 256u);
-  png_image_free(&image);
+  const PngPicture picture = read_png(icon);
+  EXPECT_EQ(picture.width, 256) << icon << " is not a 256x256 PNG";
+  EXPECT_EQ(picture.height, 256) << icon;
 }
 
 TEST_F(Installed, TheInstalledRendererFindsItsDataFromAnywhereAndDrawsTheSameFrames) {

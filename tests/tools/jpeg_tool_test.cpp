@@ -1,93 +1,58 @@
 // quorvane-jpeg as its users see it: standard output, exit status and the
 // pictures it writes.
 #include <gtest/gtest.h>
-#include <png.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 
 #include "jpeg/libjpeg_oracle.h"
+#include "support/render_tool.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-  int status = -1;
-  std::string output;  // standard output only
-};
-
-RunResult run_tool(const std::string& arguments) {
-  const std::string command = std::string(QUORVANE_BINARY_DIR) + "/quorvane-jpeg " + arguments + " 2>/dev/null";
-  RunResult result;
-  std::FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[256];
-  std::size_t got = 0;
-  while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, got);
-  const int status = ::pclose(pipe);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
-}
-
-Bytes read_file(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-}
-
-// Our decoder's picture without the fourth byte of colour pixels.
-Bytes decoded_samples(const Bytes& jpeg) {
+// Our decoder's picture as bytes, without the fourth byte of colour pixels.
+std::string decoded_samples(const Bytes& jpeg) {
   const DecodedPicture picture = decode_with_ours(jpeg).picture;
-  if (picture.bytes_per_pixel == 1) return picture.pixels;
-  Bytes rgb;
-  for (std::size_t i = 0; i < picture.pixels.size(); i += 4) {
-    rgb.insert(rgb.end(), picture.pixels.begin() + static_cast<long>(i),
-               picture.pixels.begin() + static_cast<long>(i) + 3);
+  std::string samples;
+  for (std::size_t i = 0; i < picture.pixels.size(); i += picture.bytes_per_pixel) {
+    samples.append(picture.pixels.begin() + static_cast<long>(i),
+                   picture.pixels.begin() + static_cast<long>(i) + (picture.bytes_per_pixel == 1 ? 1 : 3));
   }
-  return rgb;
-}
-
-Bytes read_png_samples(const fs::path& path, int channels) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (png_image_begin_read_from_file(&image, path.c_str()) == 0) return {};
-  image.format = channels == 1 ? PNG_FORMAT_GRAY : PNG_FORMAT_RGB;
-  Bytes samples(PNG_IMAGE_SIZE(image));
-  if (png_image_finish_read(&image, nullptr, samples.data(), 0, nullptr) == 0) return {};
   return samples;
 }
 
 class JpegTool : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("quorvane-jpeg-tool-" + std::to_string(::getpid()));
-    fs::create_directories(folder_);
-    colour_ = libjpeg_encode(make_test_picture(40, 30, 3), {});
-    grey_ = libjpeg_encode(make_test_picture(1, 1, 1), {});
-    EncodeOptions progressive;
-    progressive.progressive = true;
     write("colour.jpg", colour_);
     write("grey.jpg", grey_);
-    write("progressive.jpg", libjpeg_encode(make_test_picture(40, 30, 3), progressive));
+    write("progressive.jpg", libjpeg_encode(make_test_picture(40, 30, 3), encode_options("progressive")));
     write("cmyk.jpg", libjpeg_encode(make_test_picture(8, 8, 4), {}));
     write("text.jpg", Bytes{'n', 'o'});
   }
-  void TearDown() override { fs::remove_all(folder_); }
 
   void write(const std::string& name, const Bytes& bytes) {
-    std::ofstream(folder_ / name, std::ios::binary)
+    std::ofstream(scratch_.path() / name, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
-  std::string path(const std::string& name) const { return (folder_ / name).string(); }
+  std::string path(const std::string& name) const { return (scratch_.path() / name).string(); }
+  // quorvane-jpeg with `arguments`, words apart; NAME.EXT stands for a file in the scratch folder.
+  ChildResult run(const std::string& arguments) const {
+    ChildOptions options;
+    std::istringstream words(arguments);
+    for (std::string word; words >> word;)
+      options.arguments.push_back(word.find('.') != std::string::npos ? path(word) : word);
+    return run_child(binary_path("quorvane-jpeg"), options, 60);
+  }
 
-  fs::path folder_;
-  Bytes colour_;
-  Bytes grey_;
+  // A folder per test: ctest may run the tests side by side.
+  ScratchFolder scratch_{std::string("jpeg-tool-") + ::testing::UnitTest::GetInstance()->current_test_info()->name()};
+  const Bytes colour_ = libjpeg_encode(make_test_picture(40, 30, 3), {});
+  const Bytes grey_ = libjpeg_encode(make_test_picture(1, 1, 1), {});
 };
 
 }  // namespace
@@ -98,89 +63,81 @@ TEST_F(JpegTool, PrintsTheHeaderLineAndTheLoadersMessages) {
     int status;
     std::string output;
   };
+  const std::string colour_header = "40x30, 3 components, sequential\n";
   const std::vector<Case> cases = {
-      {path("colour.jpg"), 0, "40x30, 3 components, sequential\n"},
-      {path("grey.jpg"), 0, "1x1, 1 component, sequential\n"},
-      {path("progressive.jpg"), 0, "40x30, 3 components, progressive\n"},
-      {path("cmyk.jpg"), 1, "8x8, 4 components, sequential\nError: Decoder failed! Error status: -225\n"},
-      {path("text.jpg"), 1, "Error: Decoder failed! Error status: -217\n"},
-      {path("missing.jpg"), 1, "Error: Unable to open file \"" + path("missing.jpg") + "\" for reading!\n"},
-      {path("grey.jpg") + " " + path("grey.ppm"), 2, "1x1, 1 component, sequential\n"},
-      {path("colour.jpg") + " " + path("colour.pgm"), 2, "40x30, 3 components, sequential\n"},
-      {path("colour.jpg") + " " + path("colour.txt"), 2, ""},
+      {"colour.jpg", 0, colour_header},
+      {"grey.jpg", 0, "1x1, 1 component, sequential\n"},
+      {"progressive.jpg", 0, "40x30, 3 components, progressive\n"},
+      {"cmyk.jpg", 1, "8x8, 4 components, sequential\nError: Decoder failed! Error status: -225\n"},
+      {"text.jpg", 1, "Error: Decoder failed! Error status: -217\n"},
+      {"missing.jpg", 1, "Error: Unable to open file \"" + path("missing.jpg") + "\" for reading!\n"},
+      {"grey.jpg grey.ppm", 2, "1x1, 1 component, sequential\n"},
+      {"colour.jpg colour.pgm", 2, colour_header},
+      {"colour.jpg colour.txt", 2, ""},
       {"", 2, ""},
-      {"--bench 0 " + path("colour.jpg"), 2, ""},
-      {"--bench 2 " + path("colour.jpg") + " " + path("colour.ppm"), 2, ""},
-      {"--crop 0,0,41,30 " + path("colour.jpg") + " " + path("wide.ppm"), 2, "40x30, 3 components, sequential\n"},
-      {"--crop 35,0,6,1 " + path("colour.jpg") + " " + path("right.ppm"), 2, "40x30, 3 components, sequential\n"},
-      {"--crop 0,-1,1,1 " + path("colour.jpg") + " " + path("up.ppm"), 2, "40x30, 3 components, sequential\n"},
-      {"--crop 0,0,0,1 " + path("colour.jpg") + " " + path("empty.ppm"), 2, "40x30, 3 components, sequential\n"},
-      {"--crop 1,2,3 " + path("colour.jpg") + " " + path("three.ppm"), 2, ""},
-      {"--crop 1,2,3,4 " + path("colour.jpg"), 2, ""},
+      {"--bench 0 colour.jpg", 2, ""},
+      {"--bench 2 colour.jpg colour.ppm", 2, ""},
+      {"--crop 0,0,41,30 colour.jpg wide.ppm", 2, colour_header},
+      {"--crop 35,0,6,1 colour.jpg right.ppm", 2, colour_header},
+      {"--crop 0,-1,1,1 colour.jpg up.ppm", 2, colour_header},
+      {"--crop 0,25,1,6 colour.jpg low.ppm", 2, colour_header},
+      {"--crop 0,0,0,1 colour.jpg empty.ppm", 2, colour_header},
+      {"--crop 1,2,3 colour.jpg three.ppm", 2, ""},
+      {"--crop 1,2,3,4 colour.jpg", 2, ""},
   };
   for (const Case& c : cases) {
-    const RunResult got = run_tool(c.arguments);
+    const ChildResult got = run(c.arguments);
     EXPECT_EQ(got.status, c.status) << "quorvane-jpeg " << c.arguments;
-    EXPECT_EQ(got.output, c.output) << "quorvane-jpeg " << c.arguments;
+    EXPECT_EQ(got.out, c.output) << "quorvane-jpeg " << c.arguments;
   }
-  for (const char* name : {"wide.ppm", "right.ppm", "up.ppm", "empty.ppm", "three.ppm"}) {
-    EXPECT_FALSE(fs::exists(folder_ / name)) << name;
-  }
-  EXPECT_FALSE(fs::exists(folder_ / "grey.ppm"));
-  EXPECT_FALSE(fs::exists(folder_ / "colour.pgm"));
+  // Only the pictures in the folder: no output was written by the failures.
+  EXPECT_EQ(files_in(scratch_.path()),
+            (std::set<std::string>{"colour.jpg", "grey.jpg", "progressive.jpg", "cmyk.jpg", "text.jpg"}));
 }
 
-TEST_F(JpegTool, WritesThePicturesItDecodes) {
-  const Bytes colour_samples = decoded_samples(colour_);
-  const Bytes grey_samples = decoded_samples(grey_);
-  ASSERT_EQ(run_tool(path("colour.jpg") + " " + path("out.ppm")).status, 0);
-  ASSERT_EQ(run_tool(path("grey.jpg") + " " + path("out.pgm")).status, 0);
-  ASSERT_EQ(run_tool(path("colour.jpg") + " " + path("colour.png")).status, 0);
-  ASSERT_EQ(run_tool(path("grey.jpg") + " " + path("grey.png")).status, 0);
-
-  const std::string ppm_header = "P6\n40 30\n255\n";
-  Bytes expected_ppm(ppm_header.begin(), ppm_header.end());
-  expected_ppm.insert(expected_ppm.end(), colour_samples.begin(), colour_samples.end());
-  EXPECT_EQ(read_file(folder_ / "out.ppm"), expected_ppm);
-
-  const std::string pgm_header = "P5\n1 1\n255\n";
-  Bytes expected_pgm(pgm_header.begin(), pgm_header.end());
-  expected_pgm.insert(expected_pgm.end(), grey_samples.begin(), grey_samples.end());
-  EXPECT_EQ(read_file(folder_ / "out.pgm"), expected_pgm);
-
-  EXPECT_EQ(read_png_samples(folder_ / "colour.png", 3), colour_samples);
-  EXPECT_EQ(read_png_samples(folder_ / "grey.png", 1), grey_samples);
-}
-
-TEST_F(JpegTool, CropWritesOnlyTheRectangleAskedFor) {
-  const Bytes whole = decoded_samples(colour_);  // 40 x 30, 3 bytes a pixel
-  struct Case {
-    int x, y, width, height;
+// Whole pictures as PPM, PGM and PNG, and rectangles of them as PNG.
+TEST_F(JpegTool, WritesThePicturesItDecodesAndTheRectanglesAskedFor) {
+  const std::string colour = decoded_samples(colour_);  // 40 x 30, 3 bytes a pixel
+  const std::string grey = decoded_samples(grey_);
+  const auto rectangle = [&](int x, int y, int width, int height) {
+    std::string part;
+    for (int row = y; row < y + height; ++row)
+      part += colour.substr(static_cast<std::size_t>(row * 40 + x) * 3, width * 3);
+    return part;
   };
-  const Case cases[] = {{0, 0, 40, 30}, {5, 7, 10, 4}, {39, 29, 1, 1}, {0, 29, 40, 1}};
+  struct Case {
+    std::string arguments;
+    std::string output;
+    std::string expected;  // file bytes (PPM, PGM) or samples (PNG)
+  };
+  const Case cases[] = {
+      {"colour.jpg out.ppm", "out.ppm", "P6\n40 30\n255\n" + colour},
+      {"grey.jpg out.pgm", "out.pgm", "P5\n1 1\n255\n" + grey},
+      {"colour.jpg colour.png", "colour.png", colour},
+      {"grey.jpg grey.png", "grey.png", grey},
+      {"--crop 0,0,40,30 colour.jpg whole.png", "whole.png", colour},
+      {"--crop 5,7,10,4 colour.jpg middle.png", "middle.png", rectangle(5, 7, 10, 4)},
+      {"--crop 39,29,1,1 colour.jpg corner.png", "corner.png", rectangle(39, 29, 1, 1)},
+      {"--crop 0,29,40,1 colour.jpg bottom.png", "bottom.png", rectangle(0, 29, 40, 1)},
+  };
   for (const Case& c : cases) {
-    const std::string crop = std::to_string(c.x) + "," + std::to_string(c.y) + "," + std::to_string(c.width) + "," +
-                             std::to_string(c.height);
-    ASSERT_EQ(run_tool("--crop " + crop + " " + path("colour.jpg") + " " + path("part.png")).status, 0) << crop;
-    Bytes expected;
-    for (int y = c.y; y < c.y + c.height; ++y) {
-      const auto row = whole.begin() + (y * 40 + c.x) * 3;
-      expected.insert(expected.end(), row, row + c.width * 3);
-    }
-    EXPECT_EQ(read_png_samples(folder_ / "part.png", 3), expected) << "--crop " << crop;
+    ASSERT_EQ(run(c.arguments).status, 0) << c.arguments;
+    const fs::path written = scratch_.path() / c.output;
+    const std::string got =
+        written.extension() == ".png" ? read_png(written, c.output == "grey.png").bytes : read_file_bytes(written);
+    EXPECT_TRUE(got == c.expected) << "quorvane-jpeg " << c.arguments << ": " << got.size() << " bytes, expected "
+                                   << c.expected.size() << (got.size() == c.expected.size() ? ", contents differ" : "");
   }
 }
 
 TEST_F(JpegTool, BenchPrintsTheHeaderLineAndASpeed) {
-  const RunResult got = run_tool("--bench 3 " + path("colour.jpg"));
+  const ChildResult got = run("--bench 3 colour.jpg");
   EXPECT_EQ(got.status, 0);
-  const std::string header = "40x30, 3 components, sequential\n";
-  const std::string prefix = "40x30: ";
-  const std::string suffix = " MP/s\n";
-  ASSERT_GT(got.output.size(), header.size() + prefix.size() + suffix.size()) << got.output;
-  EXPECT_EQ(got.output.substr(0, header.size() + prefix.size()), header + prefix) << got.output;
-  EXPECT_EQ(got.output.substr(got.output.size() - suffix.size()), suffix) << got.output;
-  const std::string speed = got.output.substr(header.size() + prefix.size(),
-                                              got.output.size() - header.size() - prefix.size() - suffix.size());
+  const std::string start = "40x30, 3 components, sequential\n40x30: ";
+  const std::string end = " MP/s\n";
+  ASSERT_GT(got.out.size(), start.size() + end.size()) << got.out;
+  EXPECT_EQ(got.out.substr(0, start.size()), start) << got.out;
+  EXPECT_EQ(got.out.substr(got.out.size() - end.size()), end) << got.out;
+  const std::string speed = got.out.substr(start.size(), got.out.size() - start.size() - end.size());
   EXPECT_GT(std::strtod(speed.c_str(), nullptr), 0.0) << "speed \"" << speed << "\"";
 }
