@@ -311,6 +311,18 @@ Bytes libjpeg_transpose(const Bytes& jpeg) {
   return encoder.bytes();
 }
 
+Bytes libjpeg_transcode(const Bytes& jpeg, bool progressive) {
+  Decompressor source(jpeg);
+  jvirt_barray_ptr* coefficients = jpeg_read_coefficients(&source.info);
+  Compressor encoder;
+  jpeg_copy_critical_parameters(&source.info, &encoder.info);
+  if (progressive) jpeg_simple_progression(&encoder.info);
+  jpeg_write_coefficients(&encoder.info, coefficients);
+  jpeg_finish_compress(&encoder.info);
+  jpeg_finish_decompress(&source.info);
+  return encoder.bytes();
+}
+
 DecodedPicture oracle_decode(const Bytes& jpeg) {
   const DecodedPicture transposed = decode_ycbcr(libjpeg_transpose(jpeg));
   DecodedPicture ycbcr{transposed.height, transposed.width, transposed.bytes_per_pixel, {}};

@@ -61,6 +61,10 @@ DecodedPicture oracle_decode(const Bytes& jpeg);
 // coefficient API.
 Bytes libjpeg_transpose(const Bytes& jpeg);
 
+// The same coefficients written again (as jpegtran), as a sequential file or
+// with libjpeg's standard progression script.
+Bytes libjpeg_transcode(const Bytes& jpeg, bool progressive);
+
 struct OurDecoding {
   int error = 0;        // error code after the run
   int constructed = 0;  // error code right after construction
