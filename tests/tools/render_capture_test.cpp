@@ -226,9 +226,10 @@ TEST(RenderCapture, OneSceneMakesAnMp4WithItsFramesSizeDurationAndSound) {
                  {"width", "640"},
                  {"height", "480"},
                  {"nb_frames", "39"},
-                 {"r_frame_rate", "10/1"},
-                 {"duration", "3.900000"}},
+                 {"r_frame_rate", "10/1"}},
                 "video");
+  // Within half a frame: FFmpeg versions round the container's timestamps differently.
+  EXPECT_NEAR(number(streams["video"], "duration"), 3.9, 0.05) << "the pictures' length";
   expect_fields(streams["audio"], {{"codec_name", "aac"}, {"sample_rate", "48000"}, {"channels", "2"}}, "audio");
   EXPECT_NEAR(number(streams["audio"], "duration"), 3.9, 0.03) << "sound and pictures differ in length";
 
