@@ -299,33 +299,19 @@ bool use_avx512() {
 }  // namespace
 
 void gather_pixels(const std::int32_t* index, const Pixel* source, Pixel* destination) {
-  if (use_avx512()) {
-    pixel_ops_avx512::gather_pixels(index, source, destination);
-  } else {
-    pixel_ops_sse2::gather_pixels(index, source, destination);
-  }
+  (use_avx512() ? pixel_ops_avx512::gather_pixels : pixel_ops_sse2::gather_pixels)(index, source, destination);
 }
 
 void gather_pixels_unchecked(const std::int32_t* index, const Pixel* source, Pixel* destination) {
-  if (use_avx512()) {
-    pixel_ops_avx512::gather_pixels_unchecked(index, source, destination);
-  } else {
-    pixel_ops_sse2::gather_pixels_unchecked(index, source, destination);
-  }
+  (use_avx512() ? pixel_ops_avx512::gather_pixels_unchecked
+                : pixel_ops_sse2::gather_pixels_unchecked)(index, source, destination);
 }
 
 void blur8_buffer(const Pixel* source, Pixel* destination) {
-  if (use_avx512()) {
-    pixel_ops_avx512::blur8_buffer(source, destination);
-  } else {
-    pixel_ops_sse2::blur8_buffer(source, destination);
-  }
+  (use_avx512() ? pixel_ops_avx512::blur8_buffer : pixel_ops_sse2::blur8_buffer)(source, destination);
 }
 
 void blur8_buffer_dual(const Pixel* source, Pixel* destination_1, Pixel* destination_2) {
-  if (use_avx512()) {
-    pixel_ops_avx512::blur8_buffer_dual(source, destination_1, destination_2);
-  } else {
-    pixel_ops_sse2::blur8_buffer_dual(source, destination_1, destination_2);
-  }
+  (use_avx512() ? pixel_ops_avx512::blur8_buffer_dual
+                : pixel_ops_sse2::blur8_buffer_dual)(source, destination_1, destination_2);
 }
