@@ -6,7 +6,7 @@
 #include "render/camera.h"
 #include "render/lattice.h"
 #include "render/line_draw.h"
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include "scenes/blobby.h"
 #include "scenes/metaball_caster.h"
-#include "shell/pixel_ops.h"
-#include "shell/screen_buffer.h"
+#include "shell/pixels/pixel_ops.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "scenes/particles.h"
 #include "scenes/particles_warp.h"
-#include "shell/shared_pictures.h"
+#include "scenes/shared_pictures.h"
 
 namespace {
 

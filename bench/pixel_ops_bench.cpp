@@ -15,9 +15,9 @@
 #include <random>
 #include <vector>
 
-#include "shell/pixel_ops.h"
-#include "shell/pixel_ops_paths.h"
-#include "shell/screen_buffer.h"
+#include "shell/pixels/pixel_ops.h"
+#include "shell/pixels/pixel_ops_paths.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

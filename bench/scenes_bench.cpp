@@ -8,7 +8,7 @@
 
 #include "scenes/lattice_pictures.h"
 #include "scenes/raycast_rays.h"
-#include "shell/shared_pictures.h"
+#include "scenes/shared_pictures.h"
 
 namespace {
 

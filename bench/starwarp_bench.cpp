@@ -13,8 +13,8 @@
 #include "render/map_quad.h"
 #include "scenes/starwarp_warp.h"
 #include "scenes/word_flash.h"
-#include "shell/pixel_ops.h"
-#include "shell/screen_buffer.h"
+#include "shell/pixels/pixel_ops.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

@@ -1,4 +1,12 @@
-// The demo: everything lives in the library; this only hands over to it.
-#include "shell/demo.h"
+// The demo: the SDL console, data/ beside the program, and the entry
+// sequence, which lives in the library with everything else.
+#include "shell/platform/program_directory.h"
+#include "shell/platform/ptc_sdl.h"
+#include "shell/sequence/sequence.h"
 
-int main() { return demo_main(); }
+int main() {
+  ptc::SdlBackend backend;  // first, so that Ctrl+C and SIGTERM end the demo cleanly from the start
+  // Without its directory the data files report themselves missing, one by one.
+  enter_program_directory();
+  return play_demo(backend);
+}

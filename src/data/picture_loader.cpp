@@ -7,7 +7,7 @@
 
 #include "data/jpeg_file_stream.h"
 #include "jpeg/jpeg_decoder.h"
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

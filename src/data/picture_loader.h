@@ -3,7 +3,7 @@
 // leave the destination as it was; the demo goes on.
 #pragma once
 
-#include "shell/pixel.h"
+#include "shell/pixels/pixel.h"
 
 // Decodes the JPEG file at `path` into `destination`, rows packed at the
 // picture's own width (a 640-wide picture fills a ScreenBuffer).

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "render/fixed_point.h"
 #include "render/line_draw.h"
+#include "shell/pixels/fixed_point.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "data/vector_math.h"
-#include "shell/pixel.h"
+#include "shell/pixels/pixel.h"
 
 constexpr int lattice_side = 16;
 constexpr int lattice_row_stride = 16;     // point number step along y

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // the lines of the point lattice and of the other wire figures.
 #pragma once
 
-#include "shell/pixel.h"
+#include "shell/pixels/pixel.h"
 
 // Draws the line from (x1, y1) to (x2, y2), in screen pixels, into the
 // 640 x 480 pixels at `destination`.

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

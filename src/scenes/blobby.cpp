@@ -7,7 +7,7 @@
 #include "data/config_reader.h"
 #include "render/camera.h"
 #include "scenes/word_flash.h"
-#include "shell/pixel_ops.h"
+#include "shell/pixels/pixel_ops.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #pragma once
 
 #include "scenes/metaball_caster.h"
-#include "shell/scene_context.h"
-#include "shell/shared_pictures.h"
+#include "scenes/scene.h"
+#include "scenes/shared_pictures.h"
 
 // Start-up: builds the falloff table, places the blobs and lights, reads
 // "data/blobby.conf"; keeps `shared`.

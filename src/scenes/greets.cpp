@@ -10,8 +10,8 @@
 #include "render/camera.h"
 #include "render/lattice.h"
 #include "scenes/greets_ripple.h"
-#include "shell/pixel_ops.h"
-#include "shell/screen_buffer.h"
+#include "shell/pixels/pixel_ops.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

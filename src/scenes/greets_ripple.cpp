@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "render/fixed_point.h"
-#include "shell/screen_buffer.h"
+#include "shell/pixels/fixed_point.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

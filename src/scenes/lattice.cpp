@@ -12,7 +12,7 @@
 #include "data/picture_loader.h"
 #include "scenes/lattice_flight.h"
 #include "scenes/lattice_pictures.h"
-#include "shell/pixel_ops.h"
+#include "shell/pixels/pixel_ops.h"
 
 namespace {
 

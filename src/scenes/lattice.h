@@ -8,8 +8,8 @@
 
 #include <array>
 
-#include "shell/scene_context.h"
-#include "shell/shared_pictures.h"
+#include "scenes/scene.h"
+#include "scenes/shared_pictures.h"
 
 // The values of "data/lattice.conf", all whole scene-time units or screen
 // rows; 0 where the file cannot be read.

@@ -13,7 +13,7 @@
 #include "data/spline_path.h"
 #include "render/camera.h"
 #include "render/lattice.h"
-#include "shell/pixel.h"
+#include "shell/pixels/pixel.h"
 
 struct LatticeFlight {
   SplinePath camera_path;  // "data/l-camera.bsp": the camera position

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

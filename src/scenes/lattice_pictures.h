@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "shell/pixel.h"
+#include "shell/pixels/pixel.h"
 
 // A portrait picture: 310 x 64 pixels, rows 310 pixels long.
 constexpr int portrait_width = 310;

@@ -2,7 +2,7 @@
 #include "scenes/metaball_caster.h"
 
 #include "render/line_draw.h"
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

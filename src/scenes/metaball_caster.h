@@ -19,7 +19,7 @@
 #include <cstdint>
 
 #include "scenes/metaball_march.h"
-#include "shell/pixel.h"
+#include "shell/pixels/pixel.h"
 
 constexpr int metaball_grid_rows = 15;
 constexpr int metaball_grid_columns = 40;

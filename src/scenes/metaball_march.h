@@ -26,7 +26,7 @@
 #include <cstdint>
 
 #include "data/vector_math.h"
-#include "shell/pixel.h"
+#include "shell/pixels/pixel.h"
 
 constexpr int blob_count = 3;
 constexpr double blob_bounding_radius_squared = 1024.0;  // radius 32

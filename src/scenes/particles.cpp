@@ -12,8 +12,8 @@
 #include "scenes/particles_snapshots.h"
 #include "scenes/particles_warp.h"
 #include "scenes/word_flash.h"
-#include "shell/pixel_ops.h"
-#include "shell/screen_buffer.h"
+#include "shell/pixels/pixel_ops.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 
 #include <array>
 
-#include "shell/pixel.h"
-#include "shell/scene_context.h"
-#include "shell/shared_pictures.h"
+#include "scenes/scene.h"
+#include "scenes/shared_pictures.h"
+#include "shell/pixels/pixel.h"
 
 // Start-up: reads the scene's files and builds its tables; keeps `shared`.
 // Puts the scene back at its start values first, so a second run in the

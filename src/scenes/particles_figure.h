@@ -16,7 +16,7 @@
 #include "data/spline_path.h"
 #include "data/vector_math.h"
 #include "render/camera.h"
-#include "shell/pixel.h"
+#include "shell/pixels/pixel.h"
 
 constexpr int figure_arm_count = 6;
 constexpr int arm_member_count = 4;  // paths per arm: the hub and three control points

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

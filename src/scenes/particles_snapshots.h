@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "shell/pixel.h"
+#include "shell/pixels/pixel.h"
 
 constexpr int snapshot_size = 128;  // pixels across and down
 constexpr int snapshot_pixels = snapshot_size * snapshot_size;

@@ -3,8 +3,8 @@
 
 #include <cstdlib>
 
-#include "render/fixed_point.h"
-#include "shell/screen_buffer.h"
+#include "shell/pixels/fixed_point.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

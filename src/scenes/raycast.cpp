@@ -12,7 +12,7 @@
 #include "data/picture_loader.h"
 #include "data/spline_path.h"
 #include "scenes/raycast_rays.h"
-#include "shell/pixel_ops.h"
+#include "shell/pixels/pixel_ops.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 // rely on seeing the sequence after these draws.
 #pragma once
 
-#include "shell/scene_context.h"
-#include "shell/shared_pictures.h"
+#include "scenes/scene.h"
+#include "scenes/shared_pictures.h"
 
 // The values of "data/raycast.conf"; both 0 when the file cannot be read.
 struct RaycastParameters {

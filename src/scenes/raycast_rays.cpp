@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 // 16.16 fixed point; colours are per-byte saturating on whole pixels.
 #pragma once
 
-#include "shell/pixel.h"
-#include "shell/shared_pictures.h"
+#include "scenes/shared_pictures.h"
+#include "shell/pixels/pixel.h"
 
 // Title pixels below this, compared as whole 32-bit values (not per
 // channel), are mask pixels: 0x050504 and 0x04FFFF are, 0x050505 is not.

@@ -10,7 +10,7 @@
 #include "scenes/lattice.h"
 #include "scenes/starwarp_warp.h"
 #include "scenes/word_flash.h"
-#include "shell/pixel_ops.h"
+#include "shell/pixels/pixel_ops.h"
 
 namespace {
 

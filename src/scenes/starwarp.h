@@ -12,8 +12,8 @@
 // tv_mask_picture, words_pictures 0-1 and sublim_pictures 0-1.
 #pragma once
 
-#include "shell/scene_context.h"
-#include "shell/shared_pictures.h"
+#include "scenes/scene.h"
+#include "scenes/shared_pictures.h"
 
 // The values of "data/starwarp.conf"; 0 where the file cannot be read.
 struct StarwarpParameters {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "render/map_quad.h"
-#include "shell/pixel.h"
+#include "shell/pixels/pixel.h"
 
 // The feedback pixel that pixel (x, y) takes its colour from, as an index
 // y * 640 + x, for the jitter draws r1 and r2 (0..2): a point about an eighth

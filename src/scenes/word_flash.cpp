@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "shell/pixel_ops.h"
-#include "shell/screen_buffer.h"
+#include "shell/pixels/pixel_ops.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 // time is past its moment (strictly: a frame at exactly the moment is not it).
 #pragma once
 
-#include "shell/pixel.h"
+#include "shell/pixels/pixel.h"
 
 constexpr int word_flash_full_level = 256;
 

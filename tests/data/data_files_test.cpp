@@ -14,7 +14,7 @@
 #include "data/spline_path.h"
 #include "jpeg/jpeg_decoder.h"
 #include "jpeg/jpeg_input_stream.h"
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "jpeg/libjpeg_oracle.h"
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

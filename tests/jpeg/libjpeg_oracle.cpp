@@ -14,8 +14,8 @@
 #include <stdexcept>
 #include <utility>
 
-#include "data/png_file.h"
 #include "jpeg/jpeg_decoder.h"
+#include "tools/common/png_file.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

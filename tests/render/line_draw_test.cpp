@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

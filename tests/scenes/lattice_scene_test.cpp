@@ -12,7 +12,7 @@
 
 #include "scene_rig.h"
 #include "scenes/lattice_flight.h"
-#include "shell/pixel_ops.h"
+#include "shell/pixels/pixel_ops.h"
 
 namespace {
 

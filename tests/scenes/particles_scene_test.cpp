@@ -12,7 +12,7 @@
 #include "data/temp_text_file.h"
 #include "scene_rig.h"
 #include "scenes/word_flash.h"
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <set>
 #include <vector>
 
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

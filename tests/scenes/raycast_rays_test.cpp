@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "scene_rig.h"
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "data/vector_math.h"
-#include "shell/ptc.h"
-#include "shell/ptc_headless.h"
-#include "shell/scene_context.h"
-#include "shell/shared_pictures.h"
+#include "scenes/scene.h"
+#include "scenes/shared_pictures.h"
+#include "shell/platform/ptc.h"
+#include "shell/platform/ptc_headless.h"
 
 // 6.4 frames per second: every frame after the first reads a timer delta of
 // exactly 5/32 s, a step of exactly 0.9765625 scene-time units.

@@ -13,7 +13,7 @@
 
 #include "scene_rig.h"
 #include "scenes/lattice.h"
-#include "shell/pixel_ops.h"
+#include "shell/pixels/pixel_ops.h"
 
 namespace {
 

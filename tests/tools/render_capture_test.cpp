@@ -22,7 +22,7 @@
 #include <thread>
 #include <vector>
 
-#include "shell/module_render.h"
+#include "shell/audio/module_render.h"
 #include "support/render_tool.h"
 
 namespace {

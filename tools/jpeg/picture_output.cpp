@@ -3,8 +3,8 @@
 
 #include <cstdio>
 
-#include "data/png_file.h"
-#include "shell/pixel.h"
+#include "shell/pixels/pixel.h"
+#include "tools/common/png_file.h"
 
 namespace {
 

@@ -18,8 +18,8 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/ptc_headless.h"
-#include "shell/sequence.h"
+#include "shell/platform/ptc_headless.h"
+#include "shell/sequence/sequence.h"
 
 class CaptureWindow : public SequenceObserver {
  public:

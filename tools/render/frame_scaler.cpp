@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "shell/screen_buffer.h"
+#include "shell/pixels/screen_buffer.h"
 
 FrameScaler::FrameScaler(int factor) : factor_(factor) {
   if (factor_ > 1) scaled_.resize(static_cast<std::size_t>(screen_pixels) * factor_ * factor_);

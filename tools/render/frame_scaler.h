@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "shell/pixel.h"
+#include "shell/pixels/pixel.h"
 
 class FrameScaler {
  public:

@@ -13,18 +13,18 @@
 #include <system_error>
 
 #include "capture_window.h"
-#include "data/png_file.h"
 #include "frame_scaler.h"
 #include "interrupt.h"
 #include "progress_meter.h"
 #include "render_options.h"
-#include "shell/program_directory.h"
-#include "shell/ptc.h"
-#include "shell/ptc_headless.h"
-#include "shell/run_stats.h"
-#include "shell/sequence.h"
+#include "run_stats.h"
+#include "shell/platform/program_directory.h"
+#include "shell/platform/ptc.h"
+#include "shell/platform/ptc_headless.h"
+#include "shell/sequence/sequence.h"
 #include "soundtrack.h"
 #include "stats_report.h"
+#include "tools/common/png_file.h"
 #include "video_capture.h"
 
 namespace {

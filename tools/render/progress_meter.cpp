@@ -5,8 +5,8 @@
 #include <cinttypes>
 #include <cmath>
 
-#include "shell/scene_lengths.h"
-#include "shell/sequence.h"
+#include "scene_lengths.h"
+#include "shell/sequence/sequence.h"
 
 namespace {
 

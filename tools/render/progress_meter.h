@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "shell/frame_rate.h"
+#include "shell/platform/frame_rate.h"
 
 // The frames a run presents up to the end of `last_scene` (empty: the
 // whole run), as the committed parameter files' scene lengths foretell it

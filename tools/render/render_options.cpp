@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "shell/screen_buffer.h"
-#include "shell/sequence.h"
+#include "shell/pixels/screen_buffer.h"
+#include "shell/sequence/sequence.h"
 
 namespace {
 

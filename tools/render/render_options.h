@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/frame_rate.h"
+#include "shell/platform/frame_rate.h"
 
 struct RenderSettings {
   FrameRate rate;                    // --fps

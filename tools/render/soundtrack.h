@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <string>
 
-#include "shell/frame_rate.h"
-#include "shell/module_render.h"
+#include "shell/audio/module_render.h"
+#include "shell/platform/frame_rate.h"
 
 constexpr int capture_sample_rate = 48000;
 constexpr const char* soundtrack_path = "data/trumbel.it";

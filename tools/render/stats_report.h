@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "shell/frame_rate.h"
-#include "shell/run_stats.h"
+#include "run_stats.h"
+#include "shell/platform/frame_rate.h"
 
 // One line per scene, then a totals line over every scene frame.
 void print_stats_table(std::FILE* out, const RunStats& stats);

@@ -21,8 +21,8 @@
 
 #include "ffmpeg_process.h"
 #include "render_options.h"
-#include "shell/module_render.h"
-#include "shell/pixel.h"
+#include "shell/audio/module_render.h"
+#include "shell/pixels/pixel.h"
 
 class VideoCapture {
  public:

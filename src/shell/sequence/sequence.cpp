@@ -1,0 +1,242 @@
+// The entry sequence: steps 1 to 24, in order, on the backend it is given.
+#include "shell/sequence/sequence.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "data/picture_loader.h"
+#include "scenes/blobby.h"
+#include "scenes/greets.h"
+#include "scenes/lattice.h"
+#include "scenes/particles.h"
+#include "scenes/raycast.h"
+#include "scenes/scene.h"
+#include "scenes/starwarp.h"
+#include "shell/audio/music.h"
+#include "shell/platform/message_box.h"
+#include "shell/platform/ptc.h"
+
+namespace {
+
+constexpr const char* demo_title = "Quorvane by Brasklet productions";
+
+// Tells the observer, if any, what comes next.
+class Steps {
+ public:
+  explicit Steps(SequenceObserver* observer) : observer_(observer) {}
+
+  void next(SequenceStep step, std::string_view name = {}) {
+    if (observer_ != nullptr) observer_->before(SequenceEvent{step, name, shared_});
+  }
+  void share(const SharedPictures* shared) { shared_ = shared; }
+
+ private:
+  SequenceObserver* observer_;
+  const SharedPictures* shared_ = nullptr;
+};
+
+// Step 3: the console options, results ignored.
+void pass_fullscreen_options(ptc::Console& console) {
+  console.option("DirectX");
+  console.option("fullscreen output");
+  console.option("default width 640");
+  console.option("default height 480");
+}
+
+void load_picture(const char* path, ScreenBuffer* destination, Steps& steps) {
+  steps.next(SequenceStep::load_picture, path);
+  load_jpeg_picture(path, destination->pixels());
+}
+
+// Step 7: decoded straight into the staging surface and shown at once; it
+// stays on screen while the start-up goes on.
+void show_loading_picture(ptc::Console& console, ptc::Surface& surface, Steps& steps) {
+  Pixel* pixels = surface.lock();
+  steps.next(SequenceStep::load_picture, "data/intro.jpg");
+  load_jpeg_picture("data/intro.jpg", pixels);
+  surface.unlock();
+  surface.copy(console);
+  steps.next(SequenceStep::present_picture, "loading picture");
+  console.update();
+}
+
+// Steps 17 and 19: one whole-picture copy and one update.
+void present_picture(const SceneContext& context, const ScreenBuffer& picture, const char* name, Steps& steps) {
+  Pixel* pixels = context.surface.lock();
+  std::memcpy(pixels, picture.pixels(), screen_bytes);
+  context.surface.unlock();
+  context.surface.copy(context.console);
+  steps.next(SequenceStep::present_picture, name);
+  context.console.update();
+}
+
+ScreenBuffer* allocate(SharedPictureMemory& memory, const char* name, Steps& steps) {
+  steps.next(SequenceStep::allocate, name);
+  return memory.allocate_buffer();
+}
+
+// Steps 8 to 12: the 31 allocations in order, the first five cleared, the
+// shared pictures loaded and the word-flash timing set.
+void allocate_shared_pictures(SharedPictureMemory& memory, SharedPictures& shared, Steps& steps) {
+  steps.share(&shared);
+  shared.work_a = allocate(memory, "work_a", steps);
+  shared.work_b = allocate(memory, "work_b", steps);
+  shared.work_c = allocate(memory, "work_c", steps);
+  shared.work_d = allocate(memory, "work_d", steps);
+  shared.work_e = allocate(memory, "work_e", steps);
+  for (ScreenBuffer* buffer : {shared.work_a, shared.work_b, shared.work_c, shared.work_d, shared.work_e}) {
+    buffer->clear();
+  }
+  shared.portrait_1 = allocate(memory, "portrait_1", steps);
+  shared.portrait_2 = allocate(memory, "portrait_2", steps);
+  shared.portrait_3 = allocate(memory, "portrait_3", steps);
+  shared.portrait_4 = allocate(memory, "portrait_4", steps);
+  shared.work_j = allocate(memory, "work_j", steps);
+  shared.tv_mask_picture = allocate(memory, "tv_mask_picture", steps);
+  load_picture("data/tvMask.jpg", shared.tv_mask_picture, steps);
+  shared.work_l = allocate(memory, "work_l", steps);
+  shared.work_m = allocate(memory, "work_m", steps);
+  shared.work_n = allocate(memory, "work_n", steps);
+  shared.transition_picture = allocate(memory, "transition_picture", steps);
+  shared.zibbet_picture = allocate(memory, "zibbet_picture", steps);
+
+  steps.next(SequenceStep::set_word_flash_times);
+  shared.word_flash_times = WordFlashTimes{{50, 100}, {50, 100}, {50, 105}};
+  shared.word_flash_bias = 50;
+
+  static const char* const word_files[] = {"data/words.jpg",  "data/words2.jpg", "data/words3.jpg",
+                                           "data/words4.jpg", "data/words5.jpg", "data/words6.jpg",
+                                           "data/words7.jpg", "data/words8.jpg"};
+  for (std::size_t k = 0; k < shared.words_pictures.size(); ++k) {
+    const std::string name = "words_pictures[" + std::to_string(k) + "]";
+    shared.words_pictures[k] = allocate(memory, name.c_str(), steps);
+  }
+  for (std::size_t k = 0; k < shared.words_pictures.size(); ++k) {
+    load_picture(word_files[k], shared.words_pictures[k], steps);
+  }
+
+  static const char* const sublim_files[] = {"data/sublim.jpg",  "data/sublim2.jpg", "data/sublim3.jpg",
+                                             "data/sublim4.jpg", "data/sublim5.jpg", "data/sublim6.jpg"};
+  for (std::size_t k = 0; k < shared.sublim_pictures.size(); ++k) {
+    const std::string name = "sublim_pictures[" + std::to_string(k) + "]";
+    shared.sublim_pictures[k] = allocate(memory, name.c_str(), steps);
+  }
+  for (std::size_t k = 0; k < shared.sublim_pictures.size(); ++k) {
+    load_picture(sublim_files[k], shared.sublim_pictures[k], steps);
+  }
+
+  load_picture("data/transition.jpg", shared.transition_picture, steps);
+  load_picture("data/zibbet.jpg", shared.zibbet_picture, steps);
+
+  steps.next(SequenceStep::allocate, "ray_table");
+  shared.ray_table = memory.allocate_ray_table();
+}
+
+// Steps 13 and 14: each scene receives the shared record as it initialises.
+void init_scenes(const SharedPictures& shared, Steps& steps) {
+  steps.next(SequenceStep::init_scene, "raycast");
+  raycast_init(shared);
+  steps.next(SequenceStep::init_scene, "lattice");
+  lattice_init(shared);
+  steps.next(SequenceStep::init_scene, "starwarp");
+  starwarp_init(shared);
+  steps.next(SequenceStep::init_scene, "particles");
+  particles_init(shared);
+  steps.next(SequenceStep::init_scene, "blobby");
+  blobby_init(shared);
+  steps.next(SequenceStep::init_scene, "greets");
+  greets_init(shared);
+}
+
+// Steps 16 to 20. The preparations fill index tables in buffers the earlier
+// scenes used differently, so they come right after those scenes.
+void play_scenes(const SceneContext& context, const SharedPictures& shared, Steps& steps) {
+  steps.next(SequenceStep::run_scene, "raycast");
+  raycast_run(context);
+  steps.next(SequenceStep::run_scene, "lattice");
+  lattice_run(context);
+  steps.next(SequenceStep::run_scene, "starwarp");
+  starwarp_run(context);
+  steps.next(SequenceStep::prepare_scene, "particles");
+  particles_prepare();
+  steps.next(SequenceStep::run_scene, "particles");
+  particles_run(context);
+  steps.next(SequenceStep::prepare_scene, "greets");
+  greets_prepare();
+  present_picture(context, *shared.transition_picture, "transition_picture", steps);
+  steps.next(SequenceStep::run_scene, "blobby");
+  blobby_run(context);
+  present_picture(context, *shared.zibbet_picture, "zibbet_picture", steps);
+  steps.next(SequenceStep::run_scene, "greets");
+  greets_run(context);
+}
+
+}  // namespace
+
+const char* sequence_step_name(SequenceStep step) {
+  switch (step) {
+    case SequenceStep::open_console: return "open_console";
+    case SequenceStep::init_music: return "init_music";
+    case SequenceStep::load_picture: return "load_picture";
+    case SequenceStep::present_picture: return "present_picture";
+    case SequenceStep::allocate: return "allocate";
+    case SequenceStep::set_word_flash_times: return "set_word_flash_times";
+    case SequenceStep::init_scene: return "init_scene";
+    case SequenceStep::start_music: return "start_music";
+    case SequenceStep::run_scene: return "run_scene";
+    case SequenceStep::prepare_scene: return "prepare_scene";
+    case SequenceStep::free_music: return "free_music";
+    case SequenceStep::release_buffers: return "release_buffers";
+    case SequenceStep::close_console: return "close_console";
+  }
+  return "unknown";
+}
+
+int play_demo(ptc::Backend& backend, const DemoOptions& options, SequenceObserver* observer) {
+  // The generator's state before any seeding: a second run in the same
+  // process draws the same numbers as the first.
+  std::srand(1);
+  Steps steps(observer);
+  const bool music = music_flag && options.music;
+  try {
+    ptc::Console console(backend);                                                       // 1
+    const ptc::Format format(32, pixel_red_mask, pixel_green_mask, pixel_blue_mask, 0);  // 2
+    if (fullscreen_flag && options.fullscreen) pass_fullscreen_options(console);          // 3
+    steps.next(SequenceStep::open_console, demo_title);
+    console.open(demo_title, screen_width, screen_height, format, 0);  // 4
+    if (music) {
+      steps.next(SequenceStep::init_music);
+      music_init(console.window());  // 5
+    }
+    ptc::Surface surface(screen_width, screen_height, format);  // 6
+    show_loading_picture(console, surface, steps);               // 7
+
+    SharedPictureMemory memory;
+    SharedPictures shared;
+    allocate_shared_pictures(memory, shared, steps);  // 8 to 12
+    init_scenes(shared, steps);                       // 13, 14
+    if (music) {
+      steps.next(SequenceStep::start_music);
+      music_play(console.window());  // 15
+    }
+    play_scenes(SceneContext{console, surface}, shared, steps);  // 16 to 20
+
+    steps.next(SequenceStep::free_music);
+    BASS_Free();  // 21
+    steps.next(SequenceStep::release_buffers);
+    memory.release();  // 22
+    shared = SharedPictures{};
+    steps.share(nullptr);
+    steps.next(SequenceStep::close_console);
+    console.close();  // 23; surface, format and console go in that order as the scope ends
+  } catch (const ptc::DynamicError& error) {
+    BASS_Free();  // the music stops before the user reads the error
+    error.report();
+  } catch (const std::bad_alloc&) {
+    BASS_Free();
+    report_fatal_error("Not enough memory to run the demo.");
+  }
+  return 0;  // 24
+}
