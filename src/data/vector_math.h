@@ -17,7 +17,7 @@ struct Vector3 {
 };
 
 // Integer lattice coordinates (or, after the lattice transform, 16.16 view
-// space coordinates; see render/fixed_point.h).
+// space coordinates; see shell/pixels/fixed_point.h).
 struct IntVector3 {
   std::int32_t x = 0;
   std::int32_t y = 0;

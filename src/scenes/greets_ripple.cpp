@@ -33,8 +33,8 @@ int swung_coordinate(int rest, int offset, int divisor, double swing, int middle
 void ripple_grid_at_rest(RippleGrid& grid) {
   for (int r = 0; r < ripple_rows; ++r) {
     for (int k = 0; k < ripple_columns; ++k) {
-      grid.x[ripple_node(r, k)] = static_cast<std::int64_t>(ripple_cell * k) << 16;
-      grid.y[ripple_node(r, k)] = static_cast<std::int64_t>(ripple_cell * r) << 16;
+      grid.x[ripple_node(r, k)] = to_fixed<std::int64_t>(ripple_cell * k);
+      grid.y[ripple_node(r, k)] = to_fixed<std::int64_t>(ripple_cell * r);
     }
   }
 }
@@ -55,8 +55,8 @@ void build_ripple_grid(RippleGrid& grid) {
       const double swing = std::cos(std::abs(front - half_distance) * ring_turns_per_pixel * ring_turn) + 1.0;
       const int x = swung_coordinate(rest_x, dx, 16, swing, centre_x);
       const int y = swung_coordinate(rest_y, dy, 8, swing, centre_y);
-      grid.x[ripple_node(r, k)] = static_cast<std::int64_t>(x) << 16;  // x, y >= 0 after the clamp
-      grid.y[ripple_node(r, k)] = static_cast<std::int64_t>(y) << 16;
+      grid.x[ripple_node(r, k)] = to_fixed<std::int64_t>(x);
+      grid.y[ripple_node(r, k)] = to_fixed<std::int64_t>(y);
     }
   }
 }
@@ -73,8 +73,8 @@ void build_grid_map(const RippleGrid& grid, std::int32_t* map) {
       const std::int64_t down_x = shift_right(grid.x[below] - grid.x[a], 4);
       const std::int64_t down_y = shift_right(grid.y[below] - grid.y[a], 4);
       // Across: a sixteenth of the whole-pixel distance to the right node, in 16.16.
-      const std::int64_t across_x = (shift_right(grid.x[right], 16) - shift_right(grid.x[a], 16)) * 4096;
-      const std::int64_t across_y = (shift_right(grid.y[right], 16) - shift_right(grid.y[a], 16)) * 4096;
+      const std::int64_t across_x = to_fixed(from_fixed(grid.x[right]) - from_fixed(grid.x[a])) / ripple_cell;
+      const std::int64_t across_y = to_fixed(from_fixed(grid.y[right]) - from_fixed(grid.y[a])) / ripple_cell;
 
       std::int32_t* cell = map + ripple_cell * r * screen_width + ripple_cell * k;
       for (int row = 0; row < ripple_cell; ++row) {
@@ -83,7 +83,7 @@ void build_grid_map(const RippleGrid& grid, std::int32_t* map) {
         std::int64_t y = edge_y;
         for (int i = 0; i < ripple_cell; ++i) {
           // May point outside the picture near the edges: the gather checks.
-          out[i] = static_cast<std::int32_t>(shift_right(x, 16) + shift_right(y, 16) * screen_width);
+          out[i] = static_cast<std::int32_t>(from_fixed(x) + from_fixed(y) * screen_width);
           x += across_x;
           y += across_y;
         }

@@ -10,9 +10,6 @@ namespace {
 
 constexpr int row_shift = 2 * screen_width;  // two rows, in pixels
 
-// Whole pixels to 16.16; a multiply, since shifting a negative value left is undefined.
-constexpr std::int64_t to_fixed(std::int64_t pixels) { return pixels * 65536; }
-
 // -1, 0 or +1 pixel.
 int random_offset() { return std::rand() % 3 - 1; }
 
@@ -37,7 +34,7 @@ void fill_cell(Walk left, Walk right, std::int32_t* cell) {
     const std::int64_t across_y = shift_right(right.y - left.y, 4);
     for (int c = 0; c < warp_cell; ++c) {
       // Node coordinates stay within a pixel of the screen, so this fits 32 bits.
-      out[c] = static_cast<std::int32_t>(shift_right(x, 16) + shift_right(y, 16) * screen_width);
+      out[c] = static_cast<std::int32_t>(from_fixed(x) + from_fixed(y) * screen_width);
       x += across_x;
       y += across_y;
     }
@@ -53,8 +50,8 @@ void fill_cell(Walk left, Walk right, std::int32_t* cell) {
 void warp_grid_at_rest(WarpGrid& grid) {
   for (int j = 0; j < warp_rows; ++j) {
     for (int k = 0; k < warp_columns; ++k) {
-      grid.x[warp_node(j, k)] = to_fixed(warp_cell * k);
-      grid.y[warp_node(j, k)] = to_fixed(warp_cell * j);
+      grid.x[warp_node(j, k)] = to_fixed<std::int64_t>(warp_cell * k);
+      grid.y[warp_node(j, k)] = to_fixed<std::int64_t>(warp_cell * j);
     }
   }
   grid.phase = 0;
@@ -64,8 +61,8 @@ void jitter_warp_grid(WarpGrid& grid) {
   grid.phase = (grid.phase + 1) % warp_jitter_period;
   for (int j = grid.phase; j < warp_rows; j += warp_jitter_period) {
     for (int k = grid.phase; k < warp_columns; k += warp_jitter_period) {
-      grid.x[warp_node(j, k)] = to_fixed(warp_cell * k + random_offset());
-      grid.y[warp_node(j, k)] = to_fixed(warp_cell * j + random_offset());
+      grid.x[warp_node(j, k)] = to_fixed<std::int64_t>(warp_cell * k + random_offset());
+      grid.y[warp_node(j, k)] = to_fixed<std::int64_t>(warp_cell * j + random_offset());
     }
   }
 }
