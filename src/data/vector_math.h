@@ -61,7 +61,6 @@ inline void vec_normalize(Vector3& a) {
 
 inline void mat_zero(Matrix4& m) { m = Matrix4{}; }
 Matrix4 mat_identity();
-Matrix4 mat_scale(const Matrix4& m, double s);
 // a x b: entry (r, c) is the sum over k of a(r, k) * b(k, c).
 Matrix4 mat_mul(const Matrix4& a, const Matrix4& b);
 // Rows 0..2 of m applied to (p, 1); row 3 is ignored and nothing is divided by w.
