@@ -17,7 +17,7 @@ void greets_ripple_grid(benchmark::State& state) {
     build_ripple_grid(grid);
     benchmark::DoNotOptimize(grid.x.data());
   }
-  state.SetItemsProcessed(state.iterations() * ripple_nodes);
+  state.SetItemsProcessed(state.iterations() * node_grid_nodes);
 }
 BENCHMARK(greets_ripple_grid)->Unit(benchmark::kMicrosecond);
 

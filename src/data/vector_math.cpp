@@ -7,12 +7,6 @@ Matrix4 mat_identity() {
   return m;
 }
 
-Matrix4 mat_scale(const Matrix4& m, double s) {
-  Matrix4 result;
-  for (int i = 0; i < 16; ++i) result.m[i] = m.m[i] * s;
-  return result;
-}
-
 Matrix4 mat_mul(const Matrix4& a, const Matrix4& b) {
   Matrix4 result;
   for (int r = 0; r < 4; ++r) {

@@ -17,7 +17,7 @@ struct Vector3 {
 };
 
 // Integer lattice coordinates (or, after the lattice transform, 16.16 view
-// space coordinates; see render/fixed_point.h).
+// space coordinates; see shell/pixels/fixed_point.h).
 struct IntVector3 {
   std::int32_t x = 0;
   std::int32_t y = 0;
@@ -61,7 +61,6 @@ inline void vec_normalize(Vector3& a) {
 
 inline void mat_zero(Matrix4& m) { m = Matrix4{}; }
 Matrix4 mat_identity();
-Matrix4 mat_scale(const Matrix4& m, double s);
 // a x b: entry (r, c) is the sum over k of a(r, k) * b(k, c).
 Matrix4 mat_mul(const Matrix4& a, const Matrix4& b);
 // Rows 0..2 of m applied to (p, 1); row 3 is ignored and nothing is divided by w.

@@ -117,7 +117,7 @@ void lattice_project(LatticeMesh& mesh, int focal, int centre_x, int centre_y) {
     if (p.z > 0) {
       screen.x = wrapping_add(wrapping_mul(focal, p.x) / p.z, centre_x);
       screen.y = wrapping_add(wrapping_mul(focal, p.y) / p.z, centre_y);
-      screen.z = p.z >> fixed_shift;  // whole view-space units
+      screen.z = from_fixed(p.z);  // whole view-space units
     } else {
       screen.z = -1;  // behind the viewer
     }

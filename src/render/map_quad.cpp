@@ -7,11 +7,11 @@
 #include <cstdlib>
 #include <utility>
 
+#include "shell/pixels/fixed_point.h"
 #include "shell/pixels/screen_buffer.h"
 
 namespace {
 
-constexpr std::int32_t fixed_one = 65536;  // 16.16
 constexpr int texture_width = screen_width;
 constexpr int texture_height = screen_height;
 
@@ -40,7 +40,7 @@ struct Chain {
 // The 16.16 change per row along an edge of `rows` (> 0) rows. With the
 // corner limit, |to - from| x 65536 fits 32 bits.
 std::int32_t edge_step(int from, int to, int rows) {
-  return static_cast<std::int32_t>((to - from) * fixed_one / rows);
+  return to_fixed(to - from) / rows;
 }
 
 // Starts the chain on the edge from vertices[index]. A flat edge spans no
@@ -49,9 +49,9 @@ void start_edge(Chain& chain, int index) {
   chain.current = index;
   const QuadVertex& p = chain.vertices[index];
   const QuadVertex& q = chain.vertices[index + 1];
-  chain.x = p.x * fixed_one;
-  chain.u = p.u * fixed_one;
-  chain.v = p.v * fixed_one;
+  chain.x = to_fixed(p.x);
+  chain.u = to_fixed(p.u);
+  chain.v = to_fixed(p.v);
   const int rows = q.y - p.y;
   if (rows == 0) return;
   chain.dx = edge_step(p.x, q.x, rows);
@@ -84,8 +84,8 @@ bool span_gradient(const QuadVertex& a, const QuadVertex& b, const QuadVertex& c
   if (denominator == 0) return false;
   const std::int64_t u_numerator = std::int64_t{a.u - c.u} * (b.y - c.y) - std::int64_t{b.u - c.u} * (a.y - c.y);
   const std::int64_t v_numerator = std::int64_t{a.v - c.v} * (b.y - c.y) - std::int64_t{b.v - c.v} * (a.y - c.y);
-  gradient.du = u_numerator * fixed_one / denominator;
-  gradient.dv = v_numerator * fixed_one / denominator;
+  gradient.du = to_fixed(u_numerator) / denominator;
+  gradient.dv = to_fixed(v_numerator) / denominator;
   return true;
 }
 
@@ -101,8 +101,8 @@ struct SpanTexels {
 template <bool clamp>
 void copy_span(SpanTexels span, int count, const std::int32_t* texture, std::int32_t* out) {
   for (int k = 0; k < count; ++k) {
-    std::int64_t column = span.u >> 16;
-    std::int64_t row = span.v >> 16;
+    std::int64_t column = from_fixed(span.u);
+    std::int64_t row = from_fixed(span.v);
     if (clamp) {
       column = std::clamp<std::int64_t>(column, 0, texture_width - 1);
       row = std::clamp<std::int64_t>(row, 0, texture_height - 1);
@@ -114,7 +114,7 @@ void copy_span(SpanTexels span, int count, const std::int32_t* texture, std::int
 }
 
 bool inside_texture(std::int64_t u, std::int64_t v) {
-  return u >= 0 && u < std::int64_t{texture_width} * fixed_one && v >= 0 && v < std::int64_t{texture_height} * fixed_one;
+  return u >= 0 && u < to_fixed<std::int64_t>(texture_width) && v >= 0 && v < to_fixed<std::int64_t>(texture_height);
 }
 
 // One row of the quad at screen row y (0..479).
@@ -122,10 +122,10 @@ void draw_row(int y, const Chain& left, const Chain& right, const SpanGradient& 
               std::int32_t* destination) {
   const std::int32_t x_left = left.x;
   const std::int32_t x_right = right.x;
-  if (x_right <= 0 || x_left >= screen_width * fixed_one) return;
-  const int left_pixel = x_left >> 16;  // arithmetic shift: the floor, also left of the screen
+  if (x_right <= 0 || x_left >= to_fixed(screen_width)) return;
+  const int left_pixel = from_fixed(x_left);  // the floor, also left of the screen
   const int start = x_left < 0 ? 0 : left_pixel;
-  const int end = std::min(x_right >> 16, screen_width);
+  const int end = std::min(from_fixed(x_right), screen_width);
   if (start == end) return;
   const int count = std::max(end - start, 1);  // the start pixel is drawn even when the edges have crossed
   const SpanTexels span{left.u + gradient.du * (start - left_pixel), left.v + gradient.dv * (start - left_pixel),

@@ -30,23 +30,16 @@ int swung_coordinate(int rest, int offset, int divisor, double swing, int middle
 
 }  // namespace
 
-void ripple_grid_at_rest(RippleGrid& grid) {
-  for (int r = 0; r < ripple_rows; ++r) {
-    for (int k = 0; k < ripple_columns; ++k) {
-      grid.x[ripple_node(r, k)] = static_cast<std::int64_t>(ripple_cell * k) << 16;
-      grid.y[ripple_node(r, k)] = static_cast<std::int64_t>(ripple_cell * r) << 16;
-    }
-  }
-}
+void ripple_grid_at_rest(RippleGrid& grid) { node_grid_at_rest(grid); }
 
 void build_ripple_grid(RippleGrid& grid) {
   grid.phase += phase_step;
   if (grid.phase >= phase_end) grid.phase = 0.0;
   const int front = static_cast<int>(grid.phase);
-  for (int r = 0; r < ripple_rows; ++r) {
-    for (int k = 0; k < ripple_columns; ++k) {
-      const int rest_x = ripple_cell * k;
-      const int rest_y = ripple_cell * r;
+  for (int r = 0; r < node_grid_rows; ++r) {
+    for (int k = 0; k < node_grid_columns; ++k) {
+      const int rest_x = node_grid_cell * k;
+      const int rest_y = node_grid_cell * r;
       const int dx = centre_x - rest_x;
       const int dy = centre_y - rest_y;
       const int half_distance = static_cast<int>(std::sqrt(static_cast<double>(dx * dx + dy * dy))) / 2;
@@ -55,35 +48,34 @@ void build_ripple_grid(RippleGrid& grid) {
       const double swing = std::cos(std::abs(front - half_distance) * ring_turns_per_pixel * ring_turn) + 1.0;
       const int x = swung_coordinate(rest_x, dx, 16, swing, centre_x);
       const int y = swung_coordinate(rest_y, dy, 8, swing, centre_y);
-      grid.x[ripple_node(r, k)] = static_cast<std::int64_t>(x) << 16;  // x, y >= 0 after the clamp
-      grid.y[ripple_node(r, k)] = static_cast<std::int64_t>(y) << 16;
+      grid.x[node_grid_node(r, k)] = to_fixed<std::int64_t>(x);
+      grid.y[node_grid_node(r, k)] = to_fixed<std::int64_t>(y);
     }
   }
 }
 
 void build_grid_map(const RippleGrid& grid, std::int32_t* map) {
-  for (int r = 0; r < ripple_rows; ++r) {
-    for (int k = 0; k < ripple_columns; ++k) {
-      const int a = ripple_node(r, k);
-      const int right = k + 1 < ripple_columns ? ripple_node(r, k + 1) : a;
-      const int below = r + 1 < ripple_rows ? ripple_node(r + 1, k) : a;
+  for (int r = 0; r < node_grid_rows; ++r) {
+    for (int k = 0; k < node_grid_columns; ++k) {
+      const int a = node_grid_node(r, k);
+      const int right = node_grid_clamped_node(r, k + 1);
+      const int below = node_grid_clamped_node(r + 1, k);
       // The left edge, 16.16, moves a sixteenth of the way to the node below per row.
       std::int64_t edge_x = grid.x[a];
       std::int64_t edge_y = grid.y[a];
-      const std::int64_t down_x = shift_right(grid.x[below] - grid.x[a], 4);
-      const std::int64_t down_y = shift_right(grid.y[below] - grid.y[a], 4);
+      const std::int64_t down_x = node_grid_step(grid.x[a], grid.x[below]);
+      const std::int64_t down_y = node_grid_step(grid.y[a], grid.y[below]);
       // Across: a sixteenth of the whole-pixel distance to the right node, in 16.16.
-      const std::int64_t across_x = (shift_right(grid.x[right], 16) - shift_right(grid.x[a], 16)) * 4096;
-      const std::int64_t across_y = (shift_right(grid.y[right], 16) - shift_right(grid.y[a], 16)) * 4096;
+      const std::int64_t across_x = to_fixed(from_fixed(grid.x[right]) - from_fixed(grid.x[a])) / node_grid_cell;
+      const std::int64_t across_y = to_fixed(from_fixed(grid.y[right]) - from_fixed(grid.y[a])) / node_grid_cell;
 
-      std::int32_t* cell = map + ripple_cell * r * screen_width + ripple_cell * k;
-      for (int row = 0; row < ripple_cell; ++row) {
+      std::int32_t* cell = node_grid_cell_start(map, r, k);
+      for (int row = 0; row < node_grid_cell; ++row) {
         std::int32_t* out = cell + row * screen_width;
         std::int64_t x = edge_x;
         std::int64_t y = edge_y;
-        for (int i = 0; i < ripple_cell; ++i) {
-          // May point outside the picture near the edges: the gather checks.
-          out[i] = static_cast<std::int32_t>(shift_right(x, 16) + shift_right(y, 16) * screen_width);
+        for (int i = 0; i < node_grid_cell; ++i) {
+          out[i] = node_grid_source(x, y);  // may point outside the picture near the edges: the gather checks
           x += across_x;
           y += across_y;
         }

@@ -2,30 +2,19 @@
 // towards and away from the screen centre in rings spreading outwards, and
 // the per-pixel source map built from it each frame.
 //
-// Nodes sit every 16 pixels (40 columns x 30 rows) and hold pixel
-// coordinates in 16.16 fixed point. The map is a ScreenBuffer-sized table of
-// pixel indices, read by gather_pixels: nodes pulled onto the bottom edge
-// give indices past the picture, which the checked gather reads as pixel 0.
+// The nodes are those of the shared node grid (render/node_grid.h). The map
+// is a ScreenBuffer-sized table of pixel indices, read by gather_pixels:
+// nodes pulled onto the bottom edge give indices past the picture, which the
+// checked gather reads as pixel 0.
 #pragma once
 
-#include <array>
-#include <cstdint>
+#include "render/node_grid.h"
 
-constexpr int ripple_columns = 40;
-constexpr int ripple_rows = 30;
-constexpr int ripple_nodes = ripple_columns * ripple_rows;
-constexpr int ripple_cell = 16;  // pixels between neighbouring nodes at rest
-
-struct RippleGrid {
-  // Node (row r, column k) is entry r * 40 + k; pixel coordinates in 16.16.
-  std::array<std::int64_t, ripple_nodes> x{};
-  std::array<std::int64_t, ripple_nodes> y{};
+struct RippleGrid : NodeGrid {
   // The wave's front, in pixels of half the distance to the centre: 0 at
   // program start, 10 more each frame, back to 0 where it would reach 400.
   double phase = 0.0;
 };
-
-constexpr int ripple_node(int row, int column) { return row * ripple_columns + column; }
 
 // Every node at its rest position (16k, 16r); the phase is left alone.
 void ripple_grid_at_rest(RippleGrid& grid);

@@ -10,9 +10,6 @@ namespace {
 
 constexpr int row_shift = 2 * screen_width;  // two rows, in pixels
 
-// Whole pixels to 16.16; a multiply, since shifting a negative value left is undefined.
-constexpr std::int64_t to_fixed(std::int64_t pixels) { return pixels * 65536; }
-
 // -1, 0 or +1 pixel.
 int random_offset() { return std::rand() % 3 - 1; }
 
@@ -23,21 +20,20 @@ struct Walk {
 };
 
 Walk walk_between(const WarpGrid& grid, int from, int to) {
-  return {grid.x[from], grid.y[from], shift_right(grid.x[to] - grid.x[from], 4),
-          shift_right(grid.y[to] - grid.y[from], 4)};
+  return {grid.x[from], grid.y[from], node_grid_step(grid.x[from], grid.x[to]),
+          node_grid_step(grid.y[from], grid.y[to])};
 }
 
 // One 16 x 16 cell of the map, from its two edges.
 void fill_cell(Walk left, Walk right, std::int32_t* cell) {
-  for (int r = 0; r < warp_cell; ++r) {
+  for (int r = 0; r < node_grid_cell; ++r) {
     std::int32_t* out = cell + r * screen_width;
     std::int64_t x = left.x;
     std::int64_t y = left.y;
-    const std::int64_t across_x = shift_right(right.x - left.x, 4);
-    const std::int64_t across_y = shift_right(right.y - left.y, 4);
-    for (int c = 0; c < warp_cell; ++c) {
-      // Node coordinates stay within a pixel of the screen, so this fits 32 bits.
-      out[c] = static_cast<std::int32_t>(shift_right(x, 16) + shift_right(y, 16) * screen_width);
+    const std::int64_t across_x = node_grid_step(left.x, right.x);
+    const std::int64_t across_y = node_grid_step(left.y, right.y);
+    for (int c = 0; c < node_grid_cell; ++c) {
+      out[c] = node_grid_source(x, y);
       x += across_x;
       y += across_y;
     }
@@ -51,36 +47,28 @@ void fill_cell(Walk left, Walk right, std::int32_t* cell) {
 }  // namespace
 
 void warp_grid_at_rest(WarpGrid& grid) {
-  for (int j = 0; j < warp_rows; ++j) {
-    for (int k = 0; k < warp_columns; ++k) {
-      grid.x[warp_node(j, k)] = to_fixed(warp_cell * k);
-      grid.y[warp_node(j, k)] = to_fixed(warp_cell * j);
-    }
-  }
+  node_grid_at_rest(grid);
   grid.phase = 0;
 }
 
 void jitter_warp_grid(WarpGrid& grid) {
   grid.phase = (grid.phase + 1) % warp_jitter_period;
-  for (int j = grid.phase; j < warp_rows; j += warp_jitter_period) {
-    for (int k = grid.phase; k < warp_columns; k += warp_jitter_period) {
-      grid.x[warp_node(j, k)] = to_fixed(warp_cell * k + random_offset());
-      grid.y[warp_node(j, k)] = to_fixed(warp_cell * j + random_offset());
+  for (int j = grid.phase; j < node_grid_rows; j += warp_jitter_period) {
+    for (int k = grid.phase; k < node_grid_columns; k += warp_jitter_period) {
+      grid.x[node_grid_node(j, k)] = to_fixed<std::int64_t>(node_grid_cell * k + random_offset());
+      grid.y[node_grid_node(j, k)] = to_fixed<std::int64_t>(node_grid_cell * j + random_offset());
     }
   }
 }
 
 void build_warp_map(const WarpGrid& grid, std::int32_t* map) {
-  for (int j = 0; j < warp_rows; ++j) {
-    const bool row_below = j + 1 < warp_rows;
-    for (int k = 0; k < warp_columns; ++k) {
-      const bool column_right = k + 1 < warp_columns;
-      const int a = warp_node(j, k);
-      const int b = column_right ? warp_node(j, k + 1) : a;
-      const int d = row_below ? warp_node(j + 1, k) : a;
-      const int e = warp_node(row_below ? j + 1 : j, column_right ? k + 1 : k);
-      fill_cell(walk_between(grid, a, d), walk_between(grid, b, e),
-                map + warp_cell * j * screen_width + warp_cell * k);
+  for (int j = 0; j < node_grid_rows; ++j) {
+    for (int k = 0; k < node_grid_columns; ++k) {
+      const int a = node_grid_node(j, k);
+      const int b = node_grid_clamped_node(j, k + 1);
+      const int d = node_grid_clamped_node(j + 1, k);
+      const int e = node_grid_clamped_node(j + 1, k + 1);
+      fill_cell(walk_between(grid, a, d), walk_between(grid, b, e), node_grid_cell_start(map, j, k));
     }
   }
 }

@@ -2,30 +2,19 @@
 // shiver by a pixel from frame to frame, and the per-pixel source map built
 // from it, plus the fixed table that takes every pixel two rows up.
 //
-// Nodes sit every 16 pixels (40 columns x 30 rows) and hold pixel
-// coordinates in 16.16 fixed point in 64 bits. The maps are ScreenBuffer-
-// sized tables of 307,200 signed pixel indices, read by gather_pixels; a
-// border node jittered outwards gives indices outside the picture, even
-// negative ones, which the checked gather reads as pixel 0.
+// The nodes are those of the shared node grid (render/node_grid.h). The maps
+// are ScreenBuffer-sized tables of 307,200 signed pixel indices, read by
+// gather_pixels; a border node jittered outwards gives indices outside the
+// picture, even negative ones, which the checked gather reads as pixel 0.
 #pragma once
 
-#include <array>
-#include <cstdint>
+#include "render/node_grid.h"
 
-constexpr int warp_columns = 40;
-constexpr int warp_rows = 30;
-constexpr int warp_nodes = warp_columns * warp_rows;
-constexpr int warp_cell = 16;         // pixels between neighbouring nodes at rest
 constexpr int warp_jitter_period = 4;  // frames between two moves of one node
 
-struct WarpGrid {
-  // Node (row j, column k) is entry j * 40 + k; pixel coordinates in 16.16.
-  std::array<std::int64_t, warp_nodes> x{};
-  std::array<std::int64_t, warp_nodes> y{};
+struct WarpGrid : NodeGrid {
   int phase = 0;  // which quarter of the shivering nodes moved last (0..3)
 };
-
-constexpr int warp_node(int row, int column) { return row * warp_columns + column; }
 
 // Every node at its rest position (16k, 16j); the phase back to 0.
 void warp_grid_at_rest(WarpGrid& grid);

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "shell/pixels/fixed_point.h"
 #include "shell/pixels/screen_buffer.h"
 
 namespace {
@@ -36,8 +37,8 @@ void build_ray_table(RayTableEntry* ray_table) {
       }
       // One root, unrounded, for both steps.
       const double length = std::sqrt(static_cast<double>(dx * dx + dy * dy));
-      entry.step_x = static_cast<std::int32_t>(dx * 65536.0 / length);
-      entry.step_y = static_cast<std::int32_t>(dy * 65536.0 / length);
+      entry.step_x = static_cast<std::int32_t>(to_fixed(dx) / length);
+      entry.step_y = static_cast<std::int32_t>(to_fixed(dy) / length);
       entry.length = static_cast<std::int32_t>(length);
     }
   }
@@ -58,13 +59,13 @@ void cast_ray(const RayTableEntry* ray_table, int decay, int shift, int x0, int 
   // 16.16 position. The steps are truncated unit vectors and the ray stops
   // short of its target, so every position stays between start and target:
   // on the screen and never negative.
-  std::int32_t px = x0 * 65536;
-  std::int32_t py = y0 * 65536;
+  std::int32_t px = to_fixed(x0);
+  std::int32_t py = to_fixed(y0);
   const __m128i decay_amount = pixel_vector(static_cast<Pixel>(decay));
   const __m128i shift_count = _mm_cvtsi32_si128(shift);
   __m128i light = _mm_setzero_si128();
   for (; remaining > 0; --remaining) {
-    const int index = (px >> 16) + (py >> 16) * screen_width;
+    const int index = from_fixed(px) + from_fixed(py) * screen_width;
     light = _mm_adds_epu8(light, pixel_vector(mask[index]));
     const __m128i lit = _mm_sll_epi32(light, shift_count);  // into the light's channel
     work[index] = vector_pixel(_mm_adds_epu8(pixel_vector(work[index]), lit));

@@ -153,7 +153,9 @@ TEST(Lattice, EdgesStartOnlyInsideTheCubeAndJoinVisiblePoints) {
 
 TEST(Lattice, ResetRestoresTheGridAndShortArraysDrawNothing) {
   LatticeMesh mesh = grid_mesh();
-  lattice_transform(mesh, mat_scale(mat_identity(), 3.0));
+  Matrix4 tripled;  // every point three times as far out
+  for (int i = 0; i < 3; ++i) tripled.at(i, i) = 3.0;
+  lattice_transform(mesh, tripled);
   lattice_reset(mesh);
   for (int i = 0; i < lattice_point_count; ++i) ASSERT_EQ(text(mesh.working[i]), text(mesh.rest[i])) << "point " << i;
 

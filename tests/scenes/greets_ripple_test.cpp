@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "shell/pixels/fixed_point.h"
 #include "shell/pixels/pixel_ops.h"
 #include "shell/pixels/screen_buffer.h"
 
@@ -17,7 +18,7 @@ struct NodePixel {
 };
 
 NodePixel node_pixel(const RippleGrid& grid, int row, int column) {
-  return {grid.x[ripple_node(row, column)] >> 16, grid.y[ripple_node(row, column)] >> 16};
+  return {from_fixed(grid.x[node_grid_node(row, column)]), from_fixed(grid.y[node_grid_node(row, column)])};
 }
 
 // The grid as it stands after the frame that shows `front`.
@@ -36,8 +37,8 @@ TEST(RippleGrid, PhaseWrapsFrom390To0AndNodesNeverCrossTheScreensMiddleLines) {
   for (int frame = 0; frame < 40; ++frame) {  // one whole turn of the phase
     build_ripple_grid(grid);
     ASSERT_EQ(grid.phase, (frame + 1) % 40 * 10.0) << "frame " << frame << ": the phase runs in tens, 390 wraps to 0";
-    for (int r = 0; r < ripple_rows; ++r) {
-      for (int k = 0; k < ripple_columns; ++k) {
+    for (int r = 0; r < node_grid_rows; ++r) {
+      for (int k = 0; k < node_grid_columns; ++k) {
         const NodePixel p = node_pixel(grid, r, k);
         const bool left = 16 * k <= 320;
         const bool top = 16 * r <= 240;
@@ -91,10 +92,10 @@ TEST(GridMap, AtRestIsTheIdentityButForTheLastColumnAndRowOfCells) {
 TEST(GridMap, NodesOnTheBottomOrRightEdgeReadPixel0OrTheNextRow) {
   RippleGrid grid;
   ripple_grid_at_rest(grid);
-  grid.y[ripple_node(29, 10)] = std::int64_t{480} << 16;  // two pulled onto the bottom edge
-  grid.y[ripple_node(29, 11)] = std::int64_t{480} << 16;
-  grid.x[ripple_node(5, 39)] = std::int64_t{640} << 16;   // two pulled onto the right edge
-  grid.x[ripple_node(6, 39)] = std::int64_t{640} << 16;
+  grid.y[node_grid_node(29, 10)] = to_fixed<std::int64_t>(480);  // two pulled onto the bottom edge
+  grid.y[node_grid_node(29, 11)] = to_fixed<std::int64_t>(480);
+  grid.x[node_grid_node(5, 39)] = to_fixed<std::int64_t>(640);  // two pulled onto the right edge
+  grid.x[node_grid_node(6, 39)] = to_fixed<std::int64_t>(640);
   ScreenBuffer map;
   build_grid_map(grid, map.indices());
 

@@ -9,11 +9,12 @@
 #include <set>
 #include <vector>
 
+#include "shell/pixels/fixed_point.h"
 #include "shell/pixels/screen_buffer.h"
 
 namespace {
 
-constexpr std::int64_t fixed_pixel = 65536;
+constexpr std::int64_t fixed_pixel = fixed_one;
 
 int pixel(int x, int y) { return y * screen_width + x; }
 
@@ -35,9 +36,9 @@ TEST(ParticlesWarp, AMovedNodeBendsTheCellsAroundIt) {
   warp_grid_at_rest(grid);
   // Node (row 2, column 3), at rest (48, 32), moved 16 pixels right and 8 down;
   // node (0, 0) one pixel up and left, outside the picture.
-  grid.x[warp_node(2, 3)] += 16 * fixed_pixel;
-  grid.y[warp_node(2, 3)] += 8 * fixed_pixel;
-  grid.x[warp_node(0, 0)] = grid.y[warp_node(0, 0)] = -fixed_pixel;
+  grid.x[node_grid_node(2, 3)] += 16 * fixed_pixel;
+  grid.y[node_grid_node(2, 3)] += 8 * fixed_pixel;
+  grid.x[node_grid_node(0, 0)] = grid.y[node_grid_node(0, 0)] = -fixed_pixel;
   std::vector<std::int32_t> map(screen_pixels);
   build_warp_map(grid, map.data());
   struct Case {
@@ -64,9 +65,9 @@ TEST(ParticlesWarp, JitterMovesOnlyDiagonalNodesInTurnByOnePixelAtMostWithoutBui
   for (int frame = 1; frame <= 400; ++frame) {
     const WarpGrid before = grid;
     jitter_warp_grid(grid);
-    for (int j = 0; j < warp_rows; ++j) {
-      for (int k = 0; k < warp_columns; ++k) {
-        const int n = warp_node(j, k);
+    for (int j = 0; j < node_grid_rows; ++j) {
+      for (int k = 0; k < node_grid_columns; ++k) {
+        const int n = node_grid_node(j, k);
         const std::int64_t dx = grid.x[n] - rest.x[n], dy = grid.y[n] - rest.y[n];
         const bool due = j % 4 == frame % 4 && k % 4 == frame % 4;
         if (!due) {
