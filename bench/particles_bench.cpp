@@ -25,7 +25,7 @@ void particles_warp_map(benchmark::State& state) {
 }
 BENCHMARK(particles_warp_map)->Unit(benchmark::kMicrosecond);
 
-// Every frame at 60 frames per second: 6.25 / 60 scene-time units.
+// Every frame at 60 frames per second: a sixtieth of a second of scene time.
 void particles_frame(benchmark::State& state) {
   SharedPictureMemory memory;
   SharedPictures shared;
@@ -39,7 +39,7 @@ void particles_frame(benchmark::State& state) {
   particles_prepare();
   ScreenBuffer screen;
   for (auto _ : state) {
-    particles_live_frame(6.25 / 60.0, screen.pixels());
+    particles_live_frame(scene_units_per_second / 60.0, screen.pixels());
     benchmark::DoNotOptimize(screen.pixels());
   }
 }

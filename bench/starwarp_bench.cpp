@@ -22,7 +22,7 @@ struct StarwarpBuffers {
   ScreenBuffer feedback, warped, surface, palette, word, tv_mask, warp_table, spin_table, copy;
 
   StarwarpBuffers() {
-    build_warp_table(warp_table.indices());
+    starwarp_build_warp_table(warp_table.indices());
     for (int i = 0; i < screen_pixels; ++i) {
       feedback[i] = static_cast<Pixel>(i * 2654435761u) & 0x00FFFFFFu;
       palette[i] = static_cast<Pixel>(i * 40503u) & 0x00FFFFFFu;
@@ -68,7 +68,7 @@ void beside_memcpy(benchmark::State& state, Work work) {
 
 // The spin square at rotation range(0) / 100 radians over the warp table.
 void starwarp_map_quad(benchmark::State& state) {
-  const std::array<QuadCorner, 4> square = spin_square(static_cast<double>(state.range(0)) / 100.0);
+  const std::array<QuadCorner, 4> square = starwarp_spin_square(static_cast<double>(state.range(0)) / 100.0);
   beside_memcpy(state, [&](StarwarpBuffers& b) { map_quad(square, b.warp_table.indices(), b.spin_table.indices()); });
 }
 BENCHMARK(starwarp_map_quad)->Arg(0)->Arg(50)->Arg(120)->Arg(314)->UseManualTime()->Unit(benchmark::kMicrosecond);
@@ -76,7 +76,7 @@ BENCHMARK(starwarp_map_quad)->Arg(0)->Arg(50)->Arg(120)->Arg(314)->UseManualTime
 // A straight-warp frame with one word picture fading.
 void starwarp_straight_frame(benchmark::State& state) {
   beside_memcpy(state, [](StarwarpBuffers& b) {
-    seed_lines(60.0, b.palette.pixels(), b.feedback.pixels());
+    starwarp_seed_lines(60.0, b.palette.pixels(), b.feedback.pixels());
     gather_pixels_unchecked(b.warp_table.indices(), b.feedback.pixels(), b.warped.pixels());
     blur8_buffer_dual(b.warped.pixels(), b.surface.pixels(), b.feedback.pixels());
     word_flash_add(b.word.pixels(), 200, b.warped.pixels(), b.surface.pixels());
@@ -89,8 +89,8 @@ BENCHMARK(starwarp_straight_frame)->UseManualTime()->Unit(benchmark::kMicrosecon
 void starwarp_spin_frame(benchmark::State& state) {
   const double rotation = static_cast<double>(state.range(0)) / 100.0;
   beside_memcpy(state, [rotation](StarwarpBuffers& b) {
-    const std::array<QuadCorner, 4> square = spin_square(rotation);
-    seed_bars(160.0, b.palette.pixels(), b.feedback.pixels());
+    const std::array<QuadCorner, 4> square = starwarp_spin_square(rotation);
+    starwarp_seed_bars(160.0, b.palette.pixels(), b.feedback.pixels());
     map_quad(square, b.warp_table.indices(), b.spin_table.indices());
     gather_pixels(b.spin_table.indices(), b.feedback.pixels(), b.warped.pixels());
     blur8_buffer_dual(b.warped.pixels(), b.surface.pixels(), b.feedback.pixels());

@@ -12,46 +12,50 @@
 namespace {
 
 struct BlobbyScene {
-  SharedPictures pictures;
-  MetaballCaster caster;     // blobs, lights, falloff table, grid; its march counters run on for the whole run
-  Camera camera;             // only its start position is used: the eye
-  double duration = 0.0;     // scene-time units
-  double spare_value = 0.0;  // read from the parameter file, unused
-  double theta = 0.0;        // motion phase, radians
+  const SharedPictures* shared = nullptr;
+  BlobbyParameters parameters;
+  MetaballCaster caster;  // blobs, lights, falloff table, grid; its march counters run on for the whole run
+  Camera camera;          // only its start position is used: the eye
+  double theta = 0.0;     // motion phase, radians
 };
 
-BlobbyScene blobby;
+BlobbyScene scene;
 
-constexpr double units_per_second = 6.25;
 constexpr double theta_per_second = 0.322;
 constexpr double light_depth = 2.0;
 constexpr int first_word = 4;   // words_pictures entry of the first word
 constexpr int first_flash = 4;  // sublim_pictures entry of the first flash picture
 constexpr double flash_moments[2] = {30.0, 100.0};
 
+// The scene's roles for the shared buffers.
+ScreenBuffer& blobs_picture() { return *scene.shared->work_a; }  // the shaded blobs
+ScreenBuffer& wire_picture() { return *scene.shared->work_c; }   // the wire grid, then scratch for the words
+Pixel* sum_picture() { return scene.shared->work_d->pixels(); }  // blobs and wire together
+const Pixel* tv_mask() { return scene.shared->tv_mask_picture->pixels(); }
+const Pixel* word_picture(int k) { return scene.shared->words_pictures[first_word + k]->pixels(); }
+const Pixel* flash_picture(int k) { return scene.shared->sublim_pictures[first_flash + k]->pixels(); }
+
 void blobby_frame_pictures(double scene_time, bool (&flash_pending)[2], Pixel* surface) {
-  const SharedPictures& pictures = blobby.pictures;
+  const SharedPictures& shared = *scene.shared;
   for (int k = 0; k < 2; ++k) {
-    word_flash_show(pictures.words_pictures[first_word + k]->pixels(), scene_time, pictures.word_flash_times.blobby[k],
-                    pictures.word_flash_bias, pictures.work_c->pixels(), surface);
+    word_flash_show(word_picture(k), scene_time, shared.word_flash_times.blobby[k], shared.word_flash_bias,
+                    wire_picture().pixels(), surface);
   }
   for (int k = 0; k < 2; ++k) {
-    frame_flash_show(flash_pending[k], scene_time, flash_moments[k],
-                     pictures.sublim_pictures[first_flash + k]->pixels(), surface);
+    frame_flash_show(flash_pending[k], scene_time, flash_moments[k], flash_picture(k), surface);
   }
 }
 
 // One frame's picture, from the blobs at the current phase to the finished
 // surface before its words and flashes.
 void blobby_compose(Pixel* surface) {
-  const SharedPictures& pictures = blobby.pictures;
-  const Vector3& eye = blobby.camera.position;
-  cast_grid(blobby.caster, eye);
-  draw_grid_wire(blobby.caster, pictures.work_c->pixels());
-  shade_blocks(blobby.caster, eye, pictures.work_a->pixels());
-  add_buffers_saturate(pictures.work_a->pixels(), pictures.work_c->pixels(), pictures.work_d->pixels());
-  blur8_buffer(pictures.work_d->pixels(), surface);
-  apply_tv_mask(pictures.tv_mask_picture->pixels(), surface);
+  const Vector3& eye = scene.camera.position;
+  cast_grid(scene.caster, eye);
+  draw_grid_wire(scene.caster, wire_picture().pixels());
+  shade_blocks(scene.caster, eye, blobs_picture().pixels());
+  add_buffers_saturate(blobs_picture().pixels(), wire_picture().pixels(), sum_picture());
+  blur8_buffer(sum_picture(), surface);
+  apply_tv_mask(tv_mask(), surface);
 }
 
 }  // namespace
@@ -71,47 +75,43 @@ void blobby_pose(MetaballField& field, double theta) {
   }
 }
 
-void blobby_init(const SharedPictures& shared) { blobby_init(shared, "data/blobby.conf"); }
+BlobbyParameters blobby_read_parameters(ConfigReader& reader) {
+  BlobbyParameters parameters;
+  config_read_double(reader, parameters.duration);
+  config_read_double(reader, parameters.spare);
+  return parameters;
+}
 
-void blobby_init(const SharedPictures& shared, const char* parameter_path) {
-  blobby.pictures = shared;
-  MetaballField& field = blobby.caster.field;
+void blobby_init(const SharedPictures& shared) {
+  scene.shared = &shared;
+  MetaballField& field = scene.caster.field;
   field.blobs = {};  // centres (0, 0, -50), bounding radius 32
   falloff_table_build(field.falloff);
-  const Vector3& eye = blobby.camera.position;
+  const Vector3& eye = scene.camera.position;
   for (Vector3& light : field.lights) vec_set(light, eye.x, eye.y, light_depth);
-  blobby.duration = 0.0;  // what a missing or short file leaves
-  blobby.spare_value = 0.0;
   ConfigReader reader;
-  config_open(reader, parameter_path);
-  config_read_double(reader, blobby.duration);
-  config_read_double(reader, blobby.spare_value);
+  config_open(reader, blobby_parameter_file);
+  scene.parameters = blobby_read_parameters(reader);  // 0 for what a missing or short file leaves out
   config_close(reader);
-  blobby.theta = 0.0;
+  scene.theta = 0.0;
 }
+
+void blobby_set_parameters(const BlobbyParameters& parameters) { scene.parameters = parameters; }
 
 void blobby_run(const SceneContext& context) {
   ptc::Timer timer(context.console);
-  timer.start();
-  timer.time();
-  double scene_time = 0.0;
+  start_scene_timer(timer);
   bool flash_pending[2] = {true, true};
-  // The key is tested before the loop and after every frame.
-  if (!context.console.key()) {
-    while (scene_time < blobby.duration) {
-      const double dt = timer.delta();
-      const double step = units_per_second * dt;
-      Pixel* surface = context.surface.lock();
-      blobby.pictures.work_a->clear();
-      blobby.pictures.work_c->clear();
-      blobby_pose(blobby.caster.field, blobby.theta);
-      blobby.theta += theta_per_second * dt;
-      blobby_compose(surface);
-      blobby_frame_pictures(scene_time, flash_pending, surface);
-      present_frame(context);
-      scene_time += step;
-      if (context.console.key()) break;
-    }
-  }
+  play_frame_loop(
+      context, timer, 0.0, scene.parameters.duration,
+      [&](const SceneFrame& frame) {
+        blobs_picture().clear();
+        wire_picture().clear();
+        blobby_pose(scene.caster.field, scene.theta);
+        scene.theta += theta_per_second * frame.seconds;
+        blobby_compose(frame.surface);
+        blobby_frame_pictures(frame.time, flash_pending, frame.surface);
+      },
+      KeyTest::before_loop_and_frame_end);
   consume_waiting_key(context.console);  // end of the run
 }

@@ -14,12 +14,25 @@
 #include "scenes/scene.h"
 #include "scenes/shared_pictures.h"
 
-// Start-up: builds the falloff table, places the blobs and lights, reads
-// "data/blobby.conf"; keeps `shared`.
+struct ConfigReader;
+
+constexpr char blobby_parameter_file[] = "data/blobby.conf";
+
+// The values of the parameter file; 0 where it holds nothing.
+struct BlobbyParameters {
+  double duration = 0.0;  // scene-time units
+  double spare = 0.0;     // read and kept, used by nothing
+};
+// The parameters from an open (or failed) parameter file, in file order.
+BlobbyParameters blobby_read_parameters(ConfigReader& reader);
+
+// Start-up: builds the falloff table, places the blobs and lights, reads the
+// parameter file; keeps `shared`.
 void blobby_init(const SharedPictures& shared);
-// The same with the parameter file at `parameter_path`.
-void blobby_init(const SharedPictures& shared, const char* parameter_path);
-// Plays the scene; returns when its time is over, a key press consumed.
+// Replaces what blobby_init read: a test's own, before blobby_run.
+void blobby_set_parameters(const BlobbyParameters& parameters);
+// Plays the scene; returns when its time is over, a key press consumed. The
+// key is tested once before its loop and then at the end of every frame.
 void blobby_run(const SceneContext& context);
 
 // Places the three blob centres and the three lights for motion phase

@@ -15,14 +15,12 @@
 
 namespace {
 
-// Scene time runs at 6.25 units per second of the timer.
-constexpr double scene_units_per_second = 6.25;
 constexpr int border_width = 16;  // pixels of black frame around phases 1-4
 constexpr int lattice_focal = 320;
 
 struct GreetsScene {
   const SharedPictures* shared = nullptr;
-  GreetsLengths lengths;
+  GreetsParameters parameters;
   SplinePath camera_location_path;
   SplinePath camera_axis_path;
   Camera camera;  // w stays 0: a half turn about the axis keeps the wrapped lattice seamless
@@ -30,47 +28,44 @@ struct GreetsScene {
   RippleGrid ripple;
 };
 
-GreetsScene greets;
+GreetsScene scene;
 
-const Pixel* greetings_picture() { return greets.shared->work_n->pixels(); }
-Pixel* lattice_picture() { return greets.shared->work_b->pixels(); }
-
-void read_lengths(GreetsLengths& lengths) {
-  ConfigReader reader;
-  config_open(reader, "data/greets.conf");
-  for (double* length : {&lengths.flight, &lengths.picture_fade_in, &lengths.ripple, &lengths.fade_out,
-                         &lengths.words_fade_in, &lengths.words_hold}) {
-    config_read_double(reader, *length);
-  }
-  config_close(reader);
-}
+// The scene's roles for the shared buffers.
+const Pixel* greetings_picture() { return scene.shared->work_n->pixels(); }
+Pixel* lattice_picture() { return scene.shared->work_b->pixels(); }
+Pixel* faded_picture() { return scene.shared->work_e->pixels(); }  // also the ripple's warped picture
+Pixel* sum_picture() { return scene.shared->work_m->pixels(); }
+std::int32_t* source_map() { return scene.shared->work_l->indices(); }  // the ripple's
+const Pixel* tv_mask() { return scene.shared->tv_mask_picture->pixels(); }
+const Pixel* first_words() { return scene.shared->words_pictures[6]->pixels(); }
+const Pixel* second_words() { return scene.shared->words_pictures[7]->pixels(); }
 
 // The frame's lattice into L (work_b): the camera moves one step along its
 // paths, and the lattice is drawn as it sees it.
 void render_lattice(Pixel* lattice_out) {
   std::memset(lattice_out, 0, screen_bytes);
-  path_advance(greets.camera_location_path);
-  path_advance(greets.camera_axis_path);
-  greets.camera.position = path_position(greets.camera_location_path);
-  greets.camera.axis = path_position(greets.camera_axis_path);  // normalised by the camera
-  lattice_reset(greets.lattice);
-  const Matrix4 view = camera_view_matrix(greets.camera);
-  lattice_transform(greets.lattice, view);
-  lattice_project(greets.lattice, lattice_focal, screen_width / 2, screen_height / 2);
-  lattice_draw_edges(greets.lattice.projected, lattice_out);
+  path_advance(scene.camera_location_path);
+  path_advance(scene.camera_axis_path);
+  scene.camera.position = path_position(scene.camera_location_path);
+  scene.camera.axis = path_position(scene.camera_axis_path);  // normalised by the camera
+  lattice_reset(scene.lattice);
+  const Matrix4 view = camera_view_matrix(scene.camera);
+  lattice_transform(scene.lattice, view);
+  lattice_project(scene.lattice, lattice_focal, screen_width / 2, screen_height / 2);
+  lattice_draw_edges(scene.lattice.projected, lattice_out);
 }
 
 // Scan lines and frame: how phases 1-4 finish S after the blur.
 void finish_screen(Pixel* screen) {
-  apply_tv_mask(greets.shared->tv_mask_picture->pixels(), screen);
-  draw_black_border(screen);
+  apply_tv_mask(tv_mask(), screen);
+  greets_draw_black_border(screen);
 }
 
 // Phase 1. The paths step by the frame's own time step here only: later
 // phases keep the last one.
 void compose_flight(double dt, Pixel* screen) {
-  greets.camera_location_path.step = dt;
-  greets.camera_axis_path.step = dt;
+  scene.camera_location_path.step = dt;
+  scene.camera_axis_path.step = dt;
   render_lattice(lattice_picture());
   blur8_buffer(lattice_picture(), screen);
   finish_screen(screen);
@@ -78,11 +73,11 @@ void compose_flight(double dt, Pixel* screen) {
 
 // Phase 2: the greetings picture, faded, over the lattice.
 void compose_picture_fade_in(double time, Pixel* screen) {
-  Pixel* faded = greets.shared->work_e->pixels();
-  Pixel* sum = greets.shared->work_m->pixels();
+  Pixel* faded = faded_picture();
+  Pixel* sum = sum_picture();
   std::memcpy(faded, greetings_picture(), screen_bytes);
   render_lattice(lattice_picture());
-  fade_buffer(pixel_grey(greets_fade_in_level(time, greets.lengths.picture_fade_in)), faded);
+  fade_buffer(pixel_grey(greets_fade_in_level(time, scene.parameters.picture_fade_in)), faded);
   add_buffers_saturate(lattice_picture(), faded, sum);
   blur8_buffer(sum, screen);
   finish_screen(screen);
@@ -92,13 +87,12 @@ void compose_picture_fade_in(double time, Pixel* screen) {
 // blurred into S.
 void ripple_into_screen(Pixel* screen) {
   Pixel* picture = lattice_picture();
-  Pixel* warped = greets.shared->work_e->pixels();
-  std::int32_t* source_map = greets.shared->work_l->indices();
+  Pixel* warped = faded_picture();
   render_lattice(picture);
   add_buffer_saturate(greetings_picture(), picture);
-  build_ripple_grid(greets.ripple);
-  build_grid_map(greets.ripple, source_map);
-  gather_pixels(source_map, picture, warped);  // checked: edge nodes map past the picture
+  build_ripple_grid(scene.ripple);
+  build_grid_map(scene.ripple, source_map());
+  gather_pixels(source_map(), picture, warped);  // checked: edge nodes map past the picture
   blur8_buffer(warped, screen);
 }
 
@@ -109,20 +103,20 @@ void compose_ripple(Pixel* screen) {
 
 void compose_fade_out(double time, Pixel* screen) {
   ripple_into_screen(screen);
-  fade_buffer(pixel_grey(greets_fade_out_level(time, greets.lengths.fade_out)), screen);
+  fade_buffer(pixel_grey(greets_fade_out_level(time, scene.parameters.fade_out)), screen);
   finish_screen(screen);
 }
 
 // Phases 5 and 6: the closing words, full screen, no scan lines.
 void compose_words_fade_in(double time, Pixel* screen) {
-  std::memcpy(screen, greets.shared->words_pictures[6]->pixels(), screen_bytes);
-  fade_buffer(pixel_grey(greets_fade_in_level(time, greets.lengths.words_fade_in)), screen);
+  std::memcpy(screen, first_words(), screen_bytes);
+  fade_buffer(pixel_grey(greets_fade_in_level(time, scene.parameters.words_fade_in)), screen);
 }
 
 void compose_words_hold(Pixel* screen) {
   Pixel* second = lattice_picture();
-  std::memcpy(second, greets.shared->words_pictures[7]->pixels(), screen_bytes);
-  add_buffers_saturate(second, greets.shared->words_pictures[6]->pixels(), screen);
+  std::memcpy(second, second_words(), screen_bytes);
+  add_buffers_saturate(second, first_words(), screen);
 }
 
 // Truncated to a grey level; clamped, because only inside its phase's loop
@@ -135,7 +129,7 @@ int grey_level(double level) {
 enum class Phase { flight, picture_fade_in, ripple, fade_out, words_fade_in, words_hold };
 
 double phase_length(Phase phase) {
-  const GreetsLengths& lengths = greets.lengths;
+  const GreetsParameters& lengths = scene.parameters;
   switch (phase) {
     case Phase::flight: return lengths.flight;
     case Phase::picture_fade_in: return lengths.picture_fade_in;
@@ -161,42 +155,47 @@ void compose(Phase phase, double time, double dt, Pixel* screen) {
 // One phase's frame loop from scene time `time`; returns the time reached.
 // A waiting key ends it before the next frame, and is left waiting.
 double play_phase(const SceneContext& context, ptc::Timer& timer, Phase phase, double time) {
-  const double length = phase_length(phase);
-  while (time < length) {
-    if (context.console.key()) break;
-    const double dt = timer.delta() * scene_units_per_second;
-    Pixel* screen = context.surface.lock();
-    compose(phase, time, dt, screen);
-    present_frame(context);
-    time += dt;
-  }
-  return time;
+  return play_frame_loop(context, timer, time, phase_length(phase),
+                         [phase](const SceneFrame& frame) { compose(phase, frame.time, frame.step, frame.surface); });
 }
 
 }  // namespace
 
-void greets_init(const SharedPictures& shared) {
-  greets = GreetsScene{};
-  greets.shared = &shared;
-  lattice_mesh_build(greets.lattice, lattice_point_count, 0);
-  lattice_fill_grid(greets.lattice.rest);
-  ripple_grid_at_rest(greets.ripple);
-  load_jpeg_picture("data/greets.jpg", shared.work_n->pixels());
-  path_load(greets.camera_location_path, "data/g-camera.bsp");
-  path_load(greets.camera_axis_path, "data/g-axis.bsp");
-  greets.camera.wrap = true;
-  read_lengths(greets.lengths);
+GreetsParameters greets_read_parameters(ConfigReader& reader) {
+  GreetsParameters parameters;
+  for (double* length : {&parameters.flight, &parameters.picture_fade_in, &parameters.ripple, &parameters.fade_out,
+                         &parameters.words_fade_in, &parameters.words_hold}) {
+    config_read_double(reader, *length);
+  }
+  return parameters;
 }
 
+void greets_init(const SharedPictures& shared) {
+  scene = GreetsScene{};
+  scene.shared = &shared;
+  lattice_mesh_build(scene.lattice, lattice_point_count, 0);
+  lattice_fill_grid(scene.lattice.rest);
+  ripple_grid_at_rest(scene.ripple);
+  load_jpeg_picture("data/greets.jpg", shared.work_n->pixels());
+  path_load(scene.camera_location_path, "data/g-camera.bsp");
+  path_load(scene.camera_axis_path, "data/g-axis.bsp");
+  scene.camera.wrap = true;
+  ConfigReader reader;
+  config_open(reader, greets_parameter_file);
+  scene.parameters = greets_read_parameters(reader);
+  config_close(reader);
+}
+
+void greets_set_parameters(const GreetsParameters& parameters) { scene.parameters = parameters; }
+
 void greets_prepare() {
-  std::int32_t* source_map = greets.shared->work_l->indices();
-  for (std::int32_t i = 0; i < screen_pixels; ++i) source_map[i] = i;
+  std::int32_t* map = source_map();
+  for (std::int32_t i = 0; i < screen_pixels; ++i) map[i] = i;
 }
 
 void greets_run(const SceneContext& context) {
   ptc::Timer timer(context.console);
-  timer.start();
-  timer.delta();  // the first reading is discarded
+  start_scene_timer(timer);
   double time = 0.0;
   for (Phase phase : {Phase::flight, Phase::picture_fade_in, Phase::ripple, Phase::fade_out, Phase::words_fade_in,
                       Phase::words_hold}) {
@@ -209,13 +208,11 @@ void greets_run(const SceneContext& context) {
   consume_waiting_key(context.console);  // end of the run
 }
 
-GreetsLengths greets_lengths() { return greets.lengths; }
-
 int greets_fade_in_level(double time, double length) { return grey_level(255.0 - time / length * 255.0); }
 
 int greets_fade_out_level(double time, double length) { return grey_level(time / length * 255.0); }
 
-void draw_black_border(Pixel* screen) {
+void greets_draw_black_border(Pixel* screen) {
   constexpr std::size_t band_bytes = border_width * screen_width * sizeof(Pixel);
   std::memset(screen, 0, band_bytes);
   std::memset(screen + (screen_height - border_width) * screen_width, 0, band_bytes);

@@ -26,15 +26,69 @@ struct LatticeScene {
 
 LatticeScene scene;
 
-constexpr double units_per_second = 6.25;  // scene time
+// The scene's roles for the shared buffers.
+const Pixel* raycast_picture() { return scene.shared->work_a->pixels(); }  // the opening cross-fades from it
+Pixel* draw_buffer() { return scene.shared->work_b->pixels(); }  // the feedback the lines are drawn into
+Pixel* blurred_picture() { return scene.shared->work_e->pixels(); }  // the opening's blurred flight
+Pixel* portrait_scratch() { return scene.shared->work_j->pixels(); }
+const Pixel* tv_mask() { return scene.shared->tv_mask_picture->pixels(); }
+std::array<ScreenBuffer*, 4> portrait_pictures() {
+  const SharedPictures& shared = *scene.shared;
+  return {shared.portrait_1, shared.portrait_2, shared.portrait_3, shared.portrait_4};
+}
+
 // The feedback picture loses this much of every colour byte per frame.
 constexpr std::uint32_t feedback_darkening = pixel_grey(0x40);
 constexpr int cross_fade_full = 256;
 
-void read_parameters(LatticeParameters& parameters) {
-  parameters = LatticeParameters{};
-  ConfigReader reader;
-  if (!config_open(reader, "data/lattice.conf")) return;
+// The portraits near their moments, each from a fresh copy in work_j, added
+// to the draw buffer.
+void add_portraits(double time) {
+  const long long now = static_cast<long long>(time);
+  const std::array<ScreenBuffer*, 4> pictures = portrait_pictures();
+  for (std::size_t k = 0; k < pictures.size(); ++k) {
+    const LatticeParameters::Portrait& portrait = scene.parameters.portraits[k];
+    const std::optional<long long> extra = portrait_extra_passes(now, portrait.time, scene.parameters.portrait_window);
+    if (!extra) continue;
+    std::memcpy(portrait_scratch(), pictures[k]->pixels(), portrait_pixels * sizeof(Pixel));
+    portrait_blur_add(portrait.row, *extra, portrait_scratch(), draw_buffer());
+  }
+}
+
+// The opening: the flight fades in over the raycast scene's last picture.
+// Returns the scene time it reached.
+double play_opening(const SceneContext& context, ptc::Timer& timer) {
+  const int transition = scene.parameters.transition;
+  Pixel* draw = draw_buffer();
+  Pixel* blurred = blurred_picture();
+  return play_frame_loop(context, timer, 0.0, transition, [&](const SceneFrame& frame) {
+    lattice_flight_step(scene.flight, frame.step, draw);
+    fade_buffer(feedback_darkening, draw);
+    blur8_buffer(draw, blurred);
+    std::memcpy(draw, blurred, screen_bytes);
+    const int level = static_cast<int>(frame.time / transition * cross_fade_full);
+    subtract_buffer_saturate(tv_mask(), blurred);
+    cross_fade(level, raycast_picture(), blurred, frame.surface);
+  });
+}
+
+// The main part, from scene time `time`.
+void play_main_part(const SceneContext& context, ptc::Timer& timer, double time) {
+  Pixel* draw = draw_buffer();
+  play_frame_loop(context, timer, time, scene.parameters.duration, [&](const SceneFrame& frame) {
+    lattice_flight_step(scene.flight, frame.step, draw);
+    add_portraits(frame.time);
+    fade_buffer(feedback_darkening, draw);
+    blur8_buffer(draw, frame.surface);
+    std::memcpy(draw, frame.surface, screen_bytes);  // the feedback
+    subtract_buffer_saturate(tv_mask(), frame.surface);
+  });
+}
+
+}  // namespace
+
+LatticeParameters lattice_read_parameters(ConfigReader& reader) {
+  LatticeParameters parameters;
   config_read_int(reader, parameters.transition);
   config_read_int(reader, parameters.duration);
   config_read_int(reader, parameters.portrait_window);
@@ -43,73 +97,8 @@ void read_parameters(LatticeParameters& parameters) {
     config_read_int(reader, portrait.row);
     config_read_int(reader, portrait.time);
   }
-  config_close(reader);
+  return parameters;
 }
-
-std::array<ScreenBuffer*, 4> portrait_pictures(const SharedPictures& shared) {
-  return {shared.portrait_1, shared.portrait_2, shared.portrait_3, shared.portrait_4};
-}
-
-// The portraits near their moments, each from a fresh copy in work_j, added
-// to the draw buffer.
-void add_portraits(double time) {
-  const SharedPictures& shared = *scene.shared;
-  const long long now = static_cast<long long>(time);
-  const std::array<ScreenBuffer*, 4> pictures = portrait_pictures(shared);
-  for (std::size_t k = 0; k < pictures.size(); ++k) {
-    const LatticeParameters::Portrait& portrait = scene.parameters.portraits[k];
-    const std::optional<long long> extra = portrait_extra_passes(now, portrait.time, scene.parameters.portrait_window);
-    if (!extra) continue;
-    std::memcpy(shared.work_j->pixels(), pictures[k]->pixels(), portrait_pixels * sizeof(Pixel));
-    portrait_blur_add(portrait.row, *extra, shared.work_j->pixels(), shared.work_b->pixels());
-  }
-}
-
-// The opening: the flight fades in over the raycast scene's last picture.
-// Returns the scene time it reached.
-double play_opening(const SceneContext& context, ptc::Timer& timer) {
-  const SharedPictures& shared = *scene.shared;
-  const int transition = scene.parameters.transition;
-  Pixel* draw = shared.work_b->pixels();
-  Pixel* blurred = shared.work_e->pixels();
-  double time = 0.0;
-  while (time < transition) {
-    if (context.console.key()) break;
-    const double step = units_per_second * timer.delta();
-    Pixel* surface = context.surface.lock();
-    lattice_flight_step(scene.flight, step, draw);
-    fade_buffer(feedback_darkening, draw);
-    blur8_buffer(draw, blurred);
-    std::memcpy(draw, blurred, screen_bytes);
-    const int level = static_cast<int>(time / transition * cross_fade_full);
-    subtract_buffer_saturate(shared.tv_mask_picture->pixels(), blurred);
-    cross_fade(level, shared.work_a->pixels(), blurred, surface);
-    present_frame(context);
-    time += step;
-  }
-  return time;
-}
-
-// The main part, from scene time `time`.
-void play_main_part(const SceneContext& context, ptc::Timer& timer, double time) {
-  const SharedPictures& shared = *scene.shared;
-  Pixel* draw = shared.work_b->pixels();
-  while (time < scene.parameters.duration) {
-    if (context.console.key()) break;
-    const double step = units_per_second * timer.delta();
-    lattice_flight_step(scene.flight, step, draw);
-    add_portraits(time);
-    Pixel* surface = context.surface.lock();
-    fade_buffer(feedback_darkening, draw);
-    blur8_buffer(draw, surface);
-    std::memcpy(draw, surface, screen_bytes);  // the feedback
-    subtract_buffer_saturate(shared.tv_mask_picture->pixels(), surface);
-    present_frame(context);
-    time += step;
-  }
-}
-
-}  // namespace
 
 void lattice_init(const SharedPictures& shared) {
   scene.shared = &shared;
@@ -118,16 +107,17 @@ void lattice_init(const SharedPictures& shared) {
   load_bmp_picture(portrait_width, portrait_height, "data/quib.bmp", shared.portrait_2->pixels());
   load_bmp_picture(portrait_width, portrait_height, "data/dorvan.bmp", shared.portrait_3->pixels());
   load_bmp_picture(portrait_width, portrait_height, "data/pelk.bmp", shared.portrait_4->pixels());
-  read_parameters(scene.parameters);
+  ConfigReader reader;
+  config_open(reader, lattice_parameter_file);
+  scene.parameters = lattice_read_parameters(reader);
+  config_close(reader);
 }
 
-LatticeParameters lattice_parameters() { return scene.parameters; }
 void lattice_set_parameters(const LatticeParameters& parameters) { scene.parameters = parameters; }
 
 void lattice_run(const SceneContext& context) {
   ptc::Timer timer(context.console);
-  timer.start();
-  timer.time();
+  start_scene_timer(timer);
   lattice_flight_restart(scene.flight);
   scene.shared->work_b->clear();
 
@@ -144,7 +134,7 @@ void lattice_run(const SceneContext& context) {
   consume_waiting_key(context.console);
 }
 
-void render_lattice_frame(Pixel* destination) {
+void lattice_render_frame(Pixel* destination) {
   ScreenBuffer& draw = *scene.shared->work_b;
   draw.clear();
   lattice_flight_continue(scene.flight, draw.pixels());

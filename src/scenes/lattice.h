@@ -11,7 +11,11 @@
 #include "scenes/scene.h"
 #include "scenes/shared_pictures.h"
 
-// The values of "data/lattice.conf", all whole scene-time units or screen
+struct ConfigReader;
+
+constexpr char lattice_parameter_file[] = "data/lattice.conf";
+
+// The values of the parameter file, all whole scene-time units or screen
 // rows; 0 where the file cannot be read.
 struct LatticeParameters {
   int transition = 0;       // length of the opening cross-fade
@@ -24,10 +28,12 @@ struct LatticeParameters {
   };
   std::array<Portrait, 4> portraits{};
 };
+// The parameters from an open (or failed) parameter file, in file order.
+LatticeParameters lattice_read_parameters(ConfigReader& reader);
 
 // Start-up: the lattice and its camera, the three paths, the portraits
 // ("data/ramblekin.bmp", "data/quib.bmp", "data/dorvan.bmp", "data/pelk.bmp"
-// into portrait_1 to portrait_4) and "data/lattice.conf". Keeps `shared`.
+// into portrait_1 to portrait_4) and the parameter file. Keeps `shared`.
 void lattice_init(const SharedPictures& shared);
 // Plays the opening and the main part; returns when its time is over, a key
 // press consumed. A key that ends the opening is consumed there and does not
@@ -38,8 +44,7 @@ void lattice_run(const SceneContext& context);
 // the flight as lattice_run left it, each path advancing by the step of the
 // last frame. Clears work_b, draws the lattice into it and blurs it into
 // the 640 x 480 `destination`.
-void render_lattice_frame(Pixel* destination);
+void lattice_render_frame(Pixel* destination);
 
-// What lattice_init read. A test may set its own before lattice_run.
-LatticeParameters lattice_parameters();
+// Replaces what lattice_init read: a test's own, before lattice_run.
 void lattice_set_parameters(const LatticeParameters& parameters);

@@ -21,29 +21,33 @@
 #include "scenes/shared_pictures.h"
 #include "shell/pixels/pixel.h"
 
+struct ConfigReader;
+
+constexpr char particles_parameter_file[] = "data/particles.conf";
+constexpr int particles_freeze_count = 5;
+
+// The values of the parameter file (0 where it holds nothing).
+struct ParticlesParameters {
+  double phase1_length = 0.0;  // scene-time units
+  double phase2_length = 0.0;  // scene-time units
+  double spare_value = 0.0;    // read, never used
+  // Live/frozen toggles of the first phase; the last also stops its simulation.
+  std::array<double, particles_freeze_count> freeze_times{};
+};
+// The parameters from an open (or failed) parameter file, in file order.
+ParticlesParameters particles_read_parameters(ConfigReader& reader);
+
 // Start-up: reads the scene's files and builds its tables; keeps `shared`.
 // Puts the scene back at its start values first, so a second run in the
 // same process plays the same frames. Draws 900 rand() numbers for the arms.
 void particles_init(const SharedPictures& shared);
-// The same with another parameter file.
-void particles_init(const SharedPictures& shared, const char* parameter_path);
+// Replaces what particles_init read: a test's own, before particles_run.
+void particles_set_parameters(const ParticlesParameters& parameters);
 // After starwarp has run: fills the scene's index tables in shared buffers
 // (U, and M as the identity) and clears F and W.
 void particles_prepare();
 // Plays the scene; returns when its time is over, a key press consumed.
 void particles_run(const SceneContext& context);
-
-constexpr int particles_freeze_count = 5;
-
-// What particles_init read from the parameter file (0 where it read nothing).
-struct ParticlesTiming {
-  double phase1_length = 0.0;
-  double phase2_length = 0.0;
-  double spare_value = 0.0;  // read, never used
-  // Live/frozen toggles of the first phase; the last also stops its simulation.
-  std::array<double, particles_freeze_count> freeze_times{};
-};
-ParticlesTiming particles_timing();
 
 // One frame of the second phase, without its flash picture: the figure and
 // the feedback move on by `dt` scene-time units and `screen` gets the

@@ -59,7 +59,7 @@ ParticleFigure figure_create() {
   return figure;
 }
 
-void init_arm_paths(ArmPaths& arms) {
+void figure_init_arm_paths(ArmPaths& arms) {
   for (SplinePath& path : arms.members) path_init(path);
   for (int g = 0; g < figure_arm_count; ++g) {
     for (int m = 0; m < arm_member_count; ++m) {
@@ -79,11 +79,11 @@ void init_arm_paths(ArmPaths& arms) {
   path_allocate_keys(arms.sample_path, arm_member_count);
 }
 
-void advance_arm_paths(ArmPaths& arms) {
+void figure_advance_arm_paths(ArmPaths& arms) {
   for (SplinePath& path : arms.members) path_advance(path);
 }
 
-void build_arm_samples(ArmPaths& arms, ParticleFigure& figure) {
+void figure_build_arm_samples(ArmPaths& arms, ParticleFigure& figure) {
   for (int g = 0; g < figure_arm_count; ++g) {
     std::array<Vector3, arm_member_count> keys;
     for (int m = 0; m < arm_member_count; ++m) keys[m] = path_position(member_path(arms, g, m));
@@ -124,7 +124,7 @@ void figure_project(ParticleFigure& figure, double scale, double cx, double cy) 
   }
 }
 
-void draw_figure(const ParticleFigure& figure, Pixel* destination) {
+void figure_draw(const ParticleFigure& figure, Pixel* destination) {
   for (int g = 0; g < figure_arm_count; ++g) {
     const int first = g * arm_sample_count;
     if (g + 1 < figure_arm_count) draw_vertex_line(figure, first, first + arm_sample_count, destination);

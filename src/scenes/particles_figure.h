@@ -7,7 +7,7 @@
 // camera, `screen` is pixels (x, y) and the view-space depth (-1 behind the
 // camera).
 //
-// Nothing here allocates once init_arm_paths has run: the frame functions
+// Nothing here allocates once figure_init_arm_paths has run: the frame functions
 // only rewrite memory that start-up set aside.
 #pragma once
 
@@ -63,15 +63,15 @@ ParticleFigure figure_create();
 // along the arm's direction (+x, -x, +y, -y, +z, -z), then keys 1..100 at
 // the rest point plus 4 (rx, ry, rz) with each r = (rand() % 1000) x 0.002
 // - 1. Draws 900 rand() numbers: arm by arm, key by key, member 1 to 3, x y z.
-void init_arm_paths(ArmPaths& arms);
+void figure_init_arm_paths(ArmPaths& arms);
 
 // path_advance on every member path.
-void advance_arm_paths(ArmPaths& arms);
+void figure_advance_arm_paths(ArmPaths& arms);
 
 // For each arm: a uniform B-spline through its four members' current
 // points at times 0, 1, 2, 3, sampled at 0.4, 0.8, 1.2, 1.6 and 2.0 into the
 // rest positions of the arm's five vertices.
-void build_arm_samples(ArmPaths& arms, ParticleFigure& figure);
+void figure_build_arm_samples(ArmPaths& arms, ParticleFigure& figure);
 
 // working := rest for every vertex.
 void figure_reset(ParticleFigure& figure);
@@ -92,4 +92,4 @@ void figure_project(ParticleFigure& figure, double scale, double cx, double cy);
 // The 29 lines, added in white: for each arm its first vertex to the next
 // arm's first vertex (arms 0..4), then the arm's chain of five. End points
 // are the screen positions truncated towards zero; the depth is ignored.
-void draw_figure(const ParticleFigure& figure, Pixel* destination);
+void figure_draw(const ParticleFigure& figure, Pixel* destination);

@@ -26,7 +26,12 @@ struct RaycastScene {
 
 RaycastScene scene;
 
-constexpr double units_per_second = 6.25;  // scene time
+// The scene's roles for the shared buffers.
+Pixel* work_picture() { return scene.shared->work_a->pixels(); }  // fed back every frame; left for the lattice scene
+Pixel* light_mask() { return scene.shared->work_c->pixels(); }
+const Pixel* tv_mask() { return scene.shared->tv_mask_picture->pixels(); }
+RayTableEntry* ray_table() { return scene.shared->ray_table; }
+
 constexpr double fade_start = 10.0;        // scene time
 constexpr double max_grey = 250.0;
 constexpr double max_decay = 20.0;
@@ -71,33 +76,23 @@ void jitter_light_paths(SplinePath& second, SplinePath& third) {
   }
 }
 
-void read_parameters(RaycastParameters& parameters) {
-  parameters = RaycastParameters{};
-  ConfigReader reader;
-  if (!config_open(reader, "data/raycast.conf")) return;
-  config_read_double(reader, parameters.duration);
-  config_read_double(reader, parameters.spare);
-  config_close(reader);
-}
-
 // One frame: darken, cast the three lights, blur the work picture into the
 // surface and feed it back, then the tv filter on the surface.
 void draw_frame(const RaycastFade& fade, double angle, Pixel* surface) {
-  const SharedPictures& shared = *scene.shared;
-  Pixel* work = shared.work_a->pixels();
-  const Pixel* mask = shared.work_c->pixels();
+  Pixel* work = work_picture();
+  const Pixel* mask = light_mask();
   if (fade.grey > 0) fade_buffer(pixel_grey(static_cast<unsigned>(fade.grey)), work);  // grey 0 changes nothing
 
   const std::array<LightPosition, 3> lights = light_positions(angle);
   const int decay = static_cast<int>(fade.decay);
   const int shifts[3] = {red_shift, green_shift, blue_shift};
   for (int k = 0; k < 3; ++k) {
-    cast_light(shared.ray_table, decay, shifts[k], lights[k].x, lights[k].y, mask, work);
+    cast_light(ray_table(), decay, shifts[k], lights[k].x, lights[k].y, mask, work);
   }
 
   blur8_buffer(work, surface);
   std::memcpy(work, surface, screen_bytes);  // the feedback
-  apply_tv_mask(shared.tv_mask_picture->pixels(), surface);
+  apply_tv_mask(tv_mask(), surface);
 }
 
 }  // namespace
@@ -111,46 +106,44 @@ void raycast_fade_step(RaycastFade& fade, double time, double seconds, double du
   }
 }
 
+RaycastParameters raycast_read_parameters(ConfigReader& reader) {
+  RaycastParameters parameters;
+  config_read_double(reader, parameters.duration);
+  config_read_double(reader, parameters.spare);
+  return parameters;
+}
+
 void raycast_init(const SharedPictures& shared) {
   scene.shared = &shared;
-  Pixel* title = shared.work_c->pixels();
+  Pixel* title = light_mask();
   load_jpeg_picture("data/title.jpg", title);
   make_light_mask(title);
 
   for (SplinePath& path : scene.light_paths) path_load(path, "data/lightR.bsp");
   jitter_light_paths(scene.light_paths[1], scene.light_paths[2]);
 
-  build_ray_table(shared.ray_table);
-  read_parameters(scene.parameters);
+  build_ray_table(ray_table());
+  ConfigReader reader;
+  config_open(reader, raycast_parameter_file);
+  scene.parameters = raycast_read_parameters(reader);
+  config_close(reader);
 }
 
-RaycastParameters raycast_parameters() { return scene.parameters; }
 void raycast_set_parameters(const RaycastParameters& parameters) { scene.parameters = parameters; }
 
 void raycast_run(const SceneContext& context) {
-  const SharedPictures& shared = *scene.shared;
   const double duration = scene.parameters.duration;
   ptc::Timer timer(context.console);
-  timer.start();
-  timer.time();
-  double time = 0.0;   // scene time
+  start_scene_timer(timer);
   double angle = 0.0;  // radians
   RaycastFade fade;
-
-  while (time < duration) {
-    if (context.console.key()) break;
-    const double seconds = timer.delta();
-    const double step = units_per_second * seconds;
-    raycast_fade_step(fade, time, seconds, duration);
-    angle += light_angle_per_second * seconds;
-
-    Pixel* surface = context.surface.lock();
-    draw_frame(fade, angle, surface);
-    present_frame(context);
-    time += step;
-  }
+  play_frame_loop(context, timer, 0.0, duration, [&](const SceneFrame& frame) {
+    raycast_fade_step(fade, frame.time, frame.seconds, duration);
+    angle += light_angle_per_second * frame.seconds;
+    draw_frame(fade, angle, frame.surface);
+  });
 
   consume_waiting_key(context.console);
   // The lattice scene cross-fades from this.
-  subtract_buffer_saturate(shared.tv_mask_picture->pixels(), shared.work_a->pixels());
+  subtract_buffer_saturate(tv_mask(), work_picture());
 }

@@ -12,22 +12,27 @@
 #include "scenes/scene.h"
 #include "scenes/shared_pictures.h"
 
-// The values of "data/raycast.conf"; both 0 when the file cannot be read.
+struct ConfigReader;
+
+constexpr char raycast_parameter_file[] = "data/raycast.conf";
+
+// The values of the parameter file; both 0 when the file cannot be read.
 struct RaycastParameters {
   double duration = 0.0;  // scene length in scene-time units; also the fade-out's denominator
   double spare = 0.0;     // read and kept, used by nothing
 };
+// The parameters from an open (or failed) parameter file, in file order.
+RaycastParameters raycast_read_parameters(ConfigReader& reader);
 
 // Start-up: the light mask from "data/title.jpg" in work_c, the three light
 // paths from "data/lightR.bsp" and their rand() jitter, the ray table, then
-// "data/raycast.conf". Keeps `shared`.
+// the parameter file. Keeps `shared`.
 void raycast_init(const SharedPictures& shared);
 // Plays the scene; returns when its time is over, a key press consumed. Its
 // last picture, minus tv_mask_picture, stays in work_a.
 void raycast_run(const SceneContext& context);
 
-// What raycast_init read. A test may set its own before raycast_run.
-RaycastParameters raycast_parameters();
+// Replaces what raycast_init read: a test's own, before raycast_run.
 void raycast_set_parameters(const RaycastParameters& parameters);
 
 // The per-frame fade-out: the ray decay D and the darkening grey level.

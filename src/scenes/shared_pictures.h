@@ -1,8 +1,9 @@
 // The picture memory the scenes share: thirty ScreenBuffers and the raycast
 // ray table, allocated once by the entry sequence in a fixed order (see
 // sequence.cpp) and alive until the end of the run; nothing is reallocated.
-// Each scene receives the record in its init and keeps it; which buffers a
-// scene borrows, and what it leaves in them for the next, its header says.
+// Each scene receives the record in its init and keeps a pointer to it, so
+// the record must outlive the scene's run; which buffers a scene borrows,
+// and what it leaves in them for the next, its header says.
 #pragma once
 
 #include <array>

@@ -15,116 +15,105 @@
 namespace {
 
 struct StarwarpScene {
-  SharedPictures pictures;
+  const SharedPictures* shared = nullptr;
   StarwarpParameters parameters;
 };
 
-StarwarpScene starwarp;
+StarwarpScene scene;
 
-constexpr double units_per_second = 6.25;  // scene time
+constexpr int first_word = 0;   // words_pictures entry of the first word
+constexpr int first_flash = 0;  // sublim_pictures entry of the first flash picture
+
+// The scene's roles for the shared buffers.
+Pixel* feedback_picture() { return scene.shared->work_a->pixels(); }  // starts as one further lattice frame
+std::int32_t* spin_table() { return scene.shared->work_b->indices(); }  // the warp table on the turning square
+Pixel* warped_picture() { return scene.shared->work_c->pixels(); }      // scratch
+const Pixel* seed_palette() { return scene.shared->work_l->pixels(); }
+const std::int32_t* warp_table() { return scene.shared->work_m->indices(); }
+const Pixel* tv_mask() { return scene.shared->tv_mask_picture->pixels(); }
+const Pixel* word_picture(int k) { return scene.shared->words_pictures[first_word + k]->pixels(); }
+const Pixel* flash_picture(int k) { return scene.shared->sublim_pictures[first_flash + k]->pixels(); }
+
 constexpr double spin_angle_per_second = 0.05806;
 constexpr double spin_swing = 3.14159;  // rotation = swing x sin(spin angle), radians
-constexpr int first_word = 0;           // words_pictures entry of the first word
-constexpr int first_flash = 0;          // sublim_pictures entry of the first flash picture
 constexpr double flash_moments[2] = {30.0, 100.0};  // spin time
 
-void read_parameters(StarwarpParameters& parameters) {
-  parameters = StarwarpParameters{};
-  ConfigReader reader;
-  if (!config_open(reader, "data/starwarp.conf")) return;
-  config_read_double(reader, parameters.warp_duration);
-  config_read_double(reader, parameters.spin_duration);
-  config_read_double(reader, parameters.spare);
-  config_close(reader);
-}
-
-// The scene time and seed position that run on from frame to frame.
-struct StarwarpClock {
-  double time = 0.0;    // T, scene-time units within the phase
-  double column = 0.0;  // seed position in the palette, one column per unit
-};
-
-// The straight warp, from time 0; leaves the clock where its last frame did.
-void play_straight_warp(const SceneContext& context, ptc::Timer& timer, StarwarpClock& clock) {
-  const SharedPictures& pictures = starwarp.pictures;
-  Pixel* feedback = pictures.work_a->pixels();
-  Pixel* warped = pictures.work_c->pixels();
-  while (clock.time < starwarp.parameters.warp_duration) {
-    if (context.console.key()) break;
-    const double step = units_per_second * timer.delta();
-    clock.column += step;
-    Pixel* surface = context.surface.lock();
-    seed_lines(clock.column, pictures.work_l->pixels(), feedback);
-    gather_pixels_unchecked(pictures.work_m->indices(), feedback, warped);  // every warp entry is a valid pixel
-    blur8_buffer_dual(warped, surface, feedback);
+// The straight warp from time 0; returns the scene time it reached.
+double play_straight_warp(const SceneContext& context, ptc::Timer& timer) {
+  const SharedPictures& shared = *scene.shared;
+  Pixel* feedback = feedback_picture();
+  Pixel* warped = warped_picture();
+  double column = 0.0;  // seed position in the palette, one column per scene-time unit
+  return play_frame_loop(context, timer, 0.0, scene.parameters.warp_duration, [&](const SceneFrame& frame) {
+    column += frame.step;
+    starwarp_seed_lines(column, seed_palette(), feedback);
+    gather_pixels_unchecked(warp_table(), feedback, warped);  // every warp entry is a valid pixel
+    blur8_buffer_dual(warped, frame.surface, feedback);
     for (int k = 0; k < 2; ++k) {
-      word_flash_show(pictures.words_pictures[first_word + k]->pixels(), clock.time,
-                      pictures.word_flash_times.starwarp[k], pictures.word_flash_bias, warped, surface);
+      word_flash_show(word_picture(k), frame.time, shared.word_flash_times.starwarp[k], shared.word_flash_bias, warped,
+                      frame.surface);
     }
-    subtract_buffer_saturate(pictures.tv_mask_picture->pixels(), surface);
-    present_frame(context);
-    clock.time += step;
-  }
+    subtract_buffer_saturate(tv_mask(), frame.surface);
+  });
 }
 
-// The spin, from the clock the change of phase set.
-void play_spin(const SceneContext& context, ptc::Timer& timer, StarwarpClock& clock) {
-  const SharedPictures& pictures = starwarp.pictures;
-  Pixel* feedback = pictures.work_a->pixels();
-  Pixel* warped = pictures.work_c->pixels();
+// The spin from scene time `time`, the seeds from `column`.
+void play_spin(const SceneContext& context, ptc::Timer& timer, double time, double column) {
+  Pixel* feedback = feedback_picture();
+  Pixel* warped = warped_picture();
   double spin_angle = 0.0;
   bool flash_pending[2] = {true, true};
-  while (clock.time < starwarp.parameters.spin_duration) {
-    if (context.console.key()) break;
-    const double dt = timer.delta();
-    const double step = units_per_second * dt;
-    clock.column += step;
-    Pixel* surface = context.surface.lock();
-    spin_angle += spin_angle_per_second * dt;
-    const std::array<QuadCorner, 4> square = spin_square(spin_swing * std::sin(spin_angle));
-    seed_bars(clock.column, pictures.work_l->pixels(), feedback);
-    map_quad(square, pictures.work_m->indices(), pictures.work_b->indices());
+  play_frame_loop(context, timer, time, scene.parameters.spin_duration, [&](const SceneFrame& frame) {
+    column += frame.step;
+    spin_angle += spin_angle_per_second * frame.seconds;
+    const std::array<QuadCorner, 4> square = starwarp_spin_square(spin_swing * std::sin(spin_angle));
+    starwarp_seed_bars(column, seed_palette(), feedback);
+    map_quad(square, warp_table(), spin_table());
     // Outside the square the spin table keeps older entries, the lattice
     // drawing's colours among them: the checked gather reads those as pixel 0.
-    gather_pixels(pictures.work_b->indices(), feedback, warped);
-    blur8_buffer_dual(warped, surface, feedback);
-    subtract_buffer_saturate(pictures.tv_mask_picture->pixels(), surface);
+    gather_pixels(spin_table(), feedback, warped);
+    blur8_buffer_dual(warped, frame.surface, feedback);
+    subtract_buffer_saturate(tv_mask(), frame.surface);
     // A flash picture replaces the frame; the warp goes on underneath.
     for (int k = 0; k < 2; ++k) {
-      frame_flash_show(flash_pending[k], clock.time, flash_moments[k],
-                       pictures.sublim_pictures[first_flash + k]->pixels(), surface);
+      frame_flash_show(flash_pending[k], frame.time, flash_moments[k], flash_picture(k), frame.surface);
     }
-    present_frame(context);
-    clock.time += step;
-  }
+  });
 }
 
 }  // namespace
 
-void starwarp_init(const SharedPictures& shared) {
-  starwarp.pictures = shared;
-  build_warp_table(shared.work_m->indices());
-  load_jpeg_picture("data/starwarp.jpg", shared.work_l->pixels());
-  read_parameters(starwarp.parameters);
+StarwarpParameters starwarp_read_parameters(ConfigReader& reader) {
+  StarwarpParameters parameters;
+  config_read_double(reader, parameters.warp_duration);
+  config_read_double(reader, parameters.spin_duration);
+  config_read_double(reader, parameters.spare);
+  return parameters;
 }
 
-StarwarpParameters starwarp_parameters() { return starwarp.parameters; }
-void starwarp_set_parameters(const StarwarpParameters& parameters) { starwarp.parameters = parameters; }
+void starwarp_init(const SharedPictures& shared) {
+  scene.shared = &shared;
+  starwarp_build_warp_table(shared.work_m->indices());
+  load_jpeg_picture("data/starwarp.jpg", shared.work_l->pixels());
+  ConfigReader reader;
+  config_open(reader, starwarp_parameter_file);
+  scene.parameters = starwarp_read_parameters(reader);
+  config_close(reader);
+}
+
+void starwarp_set_parameters(const StarwarpParameters& parameters) { scene.parameters = parameters; }
 
 void starwarp_run(const SceneContext& context) {
-  render_lattice_frame(starwarp.pictures.work_a->pixels());
+  lattice_render_frame(feedback_picture());
   ptc::Timer timer(context.console);
-  timer.start();
-  timer.time();
-  StarwarpClock clock;
-  play_straight_warp(context, timer, clock);
+  start_scene_timer(timer);
+  double time = play_straight_warp(context, timer);
 
   // Change of phase, also after a key: the overshoot carries into the spin
   // and the seeds restart from the column the warp's length names.
-  const double warp_duration = starwarp.parameters.warp_duration;
-  clock.time = clock.time > warp_duration ? clock.time - warp_duration : 0.0;
-  clock.column = warp_duration;
-  play_spin(context, timer, clock);
+  const double warp_duration = scene.parameters.warp_duration;
+  time = time > warp_duration ? time - warp_duration : 0.0;
+  play_spin(context, timer, time, warp_duration);
 
   consume_waiting_key(context.console);  // end of the run
 }

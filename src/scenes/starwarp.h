@@ -15,20 +15,25 @@
 #include "scenes/scene.h"
 #include "scenes/shared_pictures.h"
 
-// The values of "data/starwarp.conf"; 0 where the file cannot be read.
+struct ConfigReader;
+
+constexpr char starwarp_parameter_file[] = "data/starwarp.conf";
+
+// The values of the parameter file; 0 where the file cannot be read.
 struct StarwarpParameters {
   double warp_duration = 0.0;  // straight warp, scene-time units; also the spin's first seed column
   double spin_duration = 0.0;  // spin, scene-time units
   double spare = 0.0;          // read and kept, used by nothing
 };
+// The parameters from an open (or failed) parameter file, in file order.
+StarwarpParameters starwarp_read_parameters(ConfigReader& reader);
 
 // Start-up, after lattice_init: builds the warp table (drawing from rand()),
-// loads the seed palette and reads "data/starwarp.conf". Keeps `shared`.
+// loads the seed palette and reads the parameter file. Keeps `shared`.
 void starwarp_init(const SharedPictures& shared);
 // Plays the scene right after lattice_run; returns when its time is over,
 // a key press consumed. A key ends the straight warp and the spin alike.
 void starwarp_run(const SceneContext& context);
 
-// What starwarp_init read. A test may set its own before starwarp_run.
-StarwarpParameters starwarp_parameters();
+// Replaces what starwarp_init read: a test's own, before starwarp_run.
 void starwarp_set_parameters(const StarwarpParameters& parameters);

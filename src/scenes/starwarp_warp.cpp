@@ -31,31 +31,31 @@ int step_towards_centre(int c) {
 
 }  // namespace
 
-std::int32_t warp_table_entry(int x, int y, int r1, int r2) {
+std::int32_t starwarp_warp_table_entry(int x, int y, int r1, int r2) {
   const int dx = step_towards_centre(centre_x - x + r1);
   const int dy = step_towards_centre(centre_y - y + r2);
   return (y + dy) * screen_width + (x + dx);
 }
 
-void build_warp_table(std::int32_t* table) {
+void starwarp_build_warp_table(std::int32_t* table) {
   for (int y = 0; y < screen_height; ++y) {
     for (int x = 0; x < screen_width; ++x) {
       const int r1 = std::rand() % jitter_values;
       const int r2 = std::rand() % jitter_values;
-      table[y * screen_width + x] = warp_table_entry(x, y, r1, r2);
+      table[y * screen_width + x] = starwarp_warp_table_entry(x, y, r1, r2);
     }
   }
 }
 
-int palette_column(double column) {
+int starwarp_palette_column(double column) {
   // Compared as a double first: a huge or non-finite value has no int.
   if (!(column > 0.0)) return 0;
   if (column >= screen_width - 1) return screen_width - 1;
   return static_cast<int>(column);
 }
 
-void seed_lines(double column, const Pixel* palette, Pixel* destination) {
-  const int x = palette_column(column);
+void starwarp_seed_lines(double column, const Pixel* palette, Pixel* destination) {
+  const int x = starwarp_palette_column(column);
   for (int y = 0; y < screen_height; ++y) {
     const Pixel colour = palette[y * screen_width + x];
     destination[y * screen_width + left_seed_x] = colour;
@@ -63,8 +63,8 @@ void seed_lines(double column, const Pixel* palette, Pixel* destination) {
   }
 }
 
-void seed_bars(double column, const Pixel* palette, Pixel* destination) {
-  const int x = palette_column(column);
+void starwarp_seed_bars(double column, const Pixel* palette, Pixel* destination) {
+  const int x = starwarp_palette_column(column);
   for (int y = bar_first_row; y < bar_end_row; ++y) {
     const Pixel colour = palette[y * screen_width + x];
     Pixel* row = destination + y * screen_width;
@@ -75,7 +75,7 @@ void seed_bars(double column, const Pixel* palette, Pixel* destination) {
   }
 }
 
-std::array<QuadCorner, 4> spin_square(double rotation) {
+std::array<QuadCorner, 4> starwarp_spin_square(double rotation) {
   constexpr double offsets[4][2] = {
       {-half_side, -half_side}, {half_side, -half_side}, {half_side, half_side}, {-half_side, half_side}};
   const double c = std::cos(rotation);

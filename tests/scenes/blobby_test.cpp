@@ -1,5 +1,5 @@
 // The blobby scene on the headless console: the key rule, the parameter
-// file, and the moments of its word and flash pictures.
+// file's layout, and the moments of its word and flash pictures.
 #include "scenes/blobby.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "data/config_reader.h"
 #include "data/temp_text_file.h"
 #include "scene_rig.h"
 #include "scenes/word_flash.h"
@@ -15,7 +16,7 @@
 namespace {
 
 // Word pictures red (words_pictures[4]) and blue ([5]), flash pictures two
-// flat colours; the scene run with `duration` in its parameter file.
+// flat colours; the scene run for `duration` scene-time units.
 struct BlobbyRig : SceneRig {
   explicit BlobbyRig(FrameRate rate, std::vector<std::int64_t> key_frames = {})
       : SceneRig(rate, std::move(key_frames)) {
@@ -25,8 +26,9 @@ struct BlobbyRig : SceneRig {
     fill(*shared.sublim_pictures[5], 0x00654321);
     shared.word_flash_bias = 50;
   }
-  void play(const std::string& duration) {
-    blobby_init(shared, write_temp_text_file("Scene length\n` " + duration + "\n\nSpare value\n` 7.0\n").c_str());
+  void play(double duration) {
+    blobby_init(shared);
+    blobby_set_parameters(BlobbyParameters{duration, 7.0});
     blobby_run(context());
   }
   bool is_flash(std::size_t frame, int k) const {
@@ -36,14 +38,14 @@ struct BlobbyRig : SceneRig {
 
 TEST(BlobbyKeys, NoLengthOrAWaitingKeyShowsNoFrameAndOneKeyIsConsumed) {
   struct Case {
-    const char* duration;
+    double duration;
     std::vector<std::int64_t> keys;  // backend frames
     std::int64_t frames;
   };
   const Case cases[] = {
-      {"0.0", {1}, 0}, {"-5.0", {1}, 0}, {"200.0", {1}, 0},
-      {"200.0", {3}, 2},     // a key arriving after the second frame ends the scene there
-      {"200.0", {3, 3}, 2},  // one key read, the other left waiting
+      {0.0, {1}, 0}, {-5.0, {1}, 0}, {200.0, {1}, 0},
+      {200.0, {3}, 2},     // a key arriving after the second frame ends the scene there
+      {200.0, {3, 3}, 2},  // one key read, the other left waiting
   };
   for (const Case& c : cases) {
     BlobbyRig rig(fine_rate, c.keys);
@@ -54,20 +56,23 @@ TEST(BlobbyKeys, NoLengthOrAWaitingKeyShowsNoFrameAndOneKeyIsConsumed) {
   }
 }
 
-TEST(BlobbyKeys, AMissingParameterFileIsReportedAndShowsNoFrame) {
-  BlobbyRig rig(fine_rate);
-  testing::internal::CaptureStdout();
-  blobby_init(rig.shared, "no/such/blobby.conf");
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Cannot find no/such/blobby.conf\n");
-  blobby_run(rig.context());
-  EXPECT_EQ(rig.frames_shown(), 0);
+TEST(BlobbyParameters, TheLengthComesFirstAndAMissingFileLeavesNoLength) {
+  ConfigReader reader;
+  reader.stream.open(write_temp_text_file("Scene length\n` 12.5\n\nSpare value\n` 7.0\n"));
+  const BlobbyParameters read = blobby_read_parameters(reader);
+  EXPECT_EQ(read.duration, 12.5);
+  EXPECT_EQ(read.spare, 7.0);
+
+  ConfigReader missing;
+  missing.stream.open("no/such/blobby.conf");
+  EXPECT_EQ(blobby_read_parameters(missing).duration, 0.0);
 }
 
 TEST(BlobbyFlashes, EachFlashPictureIsOneWholeFrameOnceItsMomentHasPassed) {
   // At 5/24 frames per second the frames are drawn at T = 0, 0, 30, 60, ...:
   // exactly 30 is not past the first moment.
   BlobbyRig rig({5, 24});
-  rig.play("200.0");
+  rig.play(200.0);
   ASSERT_EQ(rig.frames_shown(), 8);
   for (std::size_t j = 0; j < rig.frames.size(); ++j) {
     EXPECT_EQ(rig.is_flash(j, 0), j == 3) << "frame " << j;
@@ -79,7 +84,7 @@ TEST(BlobbyFlashes, EachWordFadesAroundItsOwnMoment) {
   // Row 3 is blackened by the tv filter: it holds only the words.
   BlobbyRig rig(coarse_rate);
   rig.shared.word_flash_times.blobby = {5, 21};
-  rig.play("26.0");
+  rig.play(26.0);
   const std::vector<double> times = loop_frame_times(coarse_rate, 26.0);
   ASSERT_EQ(rig.frames_shown(), static_cast<std::int64_t>(times.size()));
   const auto faded = [](double t, int moment) {

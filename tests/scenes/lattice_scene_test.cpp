@@ -144,14 +144,14 @@ TEST(LatticeScene, APortraitFirstAppearsAtWindowPlus9BeforeItsMoment) {
   EXPECT_LT(static_cast<int>(times[first_difference - 1]), 26);
 }
 
-TEST(LatticeScene, RenderLatticeFrameContinuesTheFlightByOneFrame) {
+TEST(LatticeScene, RenderFrameContinuesTheFlightByOneFrame) {
   SceneRig rig(fine_rate);
   lattice_init(rig.shared);
   lattice_set_parameters(parameters_without_portraits(0, 4));
   lattice_run(rig.context());
 
   ScreenBuffer destination;
-  render_lattice_frame(destination.pixels());
+  lattice_render_frame(destination.pixels());
 
   // The same flight replayed: the scene's steps (0 for the first frame,
   // 6.25 / 64 after), then one more step of the same length.

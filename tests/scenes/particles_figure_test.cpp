@@ -29,8 +29,8 @@ TEST(ParticlesFigure, ArmPathsWanderAroundTheirRestPointsInTheRandOrderOfArmKeyM
   const int after = std::rand();
   std::srand(seed);
   ArmPaths arms;
-  init_arm_paths(arms);
-  EXPECT_EQ(std::rand(), after) << "init_arm_paths draws three numbers per key of members 1 to 3, no more";
+  figure_init_arm_paths(arms);
+  EXPECT_EQ(std::rand(), after) << "figure_init_arm_paths draws three numbers per key of members 1 to 3, no more";
 
   const Vector3 directions[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
   const auto wander = [&](int index) { return 4.0 * ((draws[index] % 1000) * 0.002 - 1.0); };
@@ -53,12 +53,12 @@ TEST(ParticlesFigure, ArmPathsWanderAroundTheirRestPointsInTheRandOrderOfArmKeyM
 TEST(ParticlesFigure, ArmSamplesAreTheSplineThroughTheMembersAtFiveStepsWithoutReallocating) {
   std::srand(8);
   ArmPaths arms;
-  init_arm_paths(arms);
+  figure_init_arm_paths(arms);
   ParticleFigure figure = figure_create();
   const Vector3* sample_keys = arms.sample_path.points.data();
   for (int frame = 0; frame < 40; ++frame) {
-    advance_arm_paths(arms);
-    build_arm_samples(arms, figure);
+    figure_advance_arm_paths(arms);
+    figure_build_arm_samples(arms, figure);
     for (int g = 0; g < figure_arm_count; ++g) {
       // The path built from scratch, as a reference for the reused one.
       SplinePath fresh;
@@ -145,7 +145,7 @@ ParticleFigure grid_figure() {
 
 TEST(ParticlesFigure, LinesChainEachArmAndLinkTheArmsFirstSamples) {
   ScreenBuffer picture;
-  draw_figure(grid_figure(), picture.pixels());
+  figure_draw(grid_figure(), picture.pixels());
   const auto lit = [&](int x, int y) { return picture[y * screen_width + x] == figure_line_colour; };
   for (int g = 0; g < figure_arm_count; ++g) {
     const int y = 50 + 70 * g;
@@ -177,7 +177,7 @@ TEST(ParticlesFigure, EndPointsFarOffScreenAreClippedAndWildOnesDropped) {
     figure.vertices[0].screen = {320, 240, 1};
     figure.vertices[1].screen = c.far_end;
     ScreenBuffer picture;
-    draw_figure(figure, picture.pixels());
+    figure_draw(figure, picture.pixels());
     EXPECT_EQ(picture[c.y * screen_width + c.x], c.expected) << c.what << " at (" << c.x << ", " << c.y << ")";
   }
 }

@@ -1,6 +1,6 @@
 // The particles scene played on the headless console: the live and frozen
 // views and their toggles, the time carried into the second phase, the key
-// rule, and the word and flash pictures.
+// rule, the word and flash pictures, and the parameter file's layout.
 #include "scenes/particles.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "data/config_reader.h"
 #include "data/temp_text_file.h"
 #include "scene_rig.h"
 #include "scenes/word_flash.h"
@@ -40,19 +41,19 @@ struct Timing {
 };
 const std::vector<double> never = {1000, 1000, 1000, 1000, 1000};
 
-// The scene started up with the committed paths and a parameter file of the
-// test's own. Keys are given in scene frames: a key at n waits before the
+// The scene started up with the committed paths and given the test's own
+// timing. Keys are given in scene frames: a key at n waits before the
 // scene's frame n.
 struct ParticlesRig : SceneRig {
   explicit ParticlesRig(std::vector<std::int64_t> key_frames = {}) : SceneRig(test_rate, scene_key_frames(key_frames)) {
     fill(*shared.sublim_pictures[2], flash_picture);
   }
 
-  std::string run(const Timing& timing, const std::string& file_suffix = "") {
-    std::string text = "Particles test timing\n\nFirst phase\n` " + std::to_string(timing.phase1) +
-                       "\nSecond phase\n` " + std::to_string(timing.phase2) + "\nSpare value\n` 9\n";
-    for (double moment : timing.freeze_times) text += "Toggle moment\n` " + std::to_string(moment) + "\n";
-    particles_init(shared, write_temp_text_file(text, file_suffix).c_str());
+  std::string run(const Timing& timing) {
+    ParticlesParameters parameters{timing.phase1, timing.phase2, 9.0, {}};
+    std::copy(timing.freeze_times.begin(), timing.freeze_times.end(), parameters.freeze_times.begin());
+    particles_init(shared);
+    particles_set_parameters(parameters);
     particles_prepare();
     fill(*shared.work_b, feedback_grey);
     particles_run(context());
@@ -78,7 +79,7 @@ TEST(ParticlesScene, FreezeMomentsToggleOneAFrameAndTheIndexOnlyMovesForward) {
   };
   for (const Case& c : cases) {
     ParticlesRig rig;
-    EXPECT_EQ(rig.run({12.0, 0.0, c.freeze_times}, std::to_string(&c - cases)), c.looks) << c.what;
+    EXPECT_EQ(rig.run({12.0, 0.0, c.freeze_times}), c.looks) << c.what;
     if (&c == cases) {
       // After the fifth toggle the simulation stops: the still holds.
       EXPECT_TRUE(rig.frames[12] == rig.frames[11] && rig.frames[13] == rig.frames[11]);
@@ -122,7 +123,7 @@ TEST(ParticlesScene, AKeyEndsOnlyThePhaseItFallsInAndAFirstPhaseWithoutLengthSho
   };
   for (const Case& c : cases) {
     ParticlesRig rig(c.keys);
-    EXPECT_EQ(rig.run({c.phase1, 3.5, never}, std::to_string(&c - cases)),
+    EXPECT_EQ(rig.run({c.phase1, 3.5, never}),
               repeated('L', c.first_frames) + repeated('F', c.second_frames))
         << c.what;
     EXPECT_EQ(rig.backend.key_reads(), c.key_reads) << c.what;
@@ -150,6 +151,18 @@ TEST(ParticlesScene, WordsFadeAroundTheirMomentsAndTheFlashPictureFillsOneFrameP
     EXPECT_EQ(pixel_text(rig.frames[f][probe]), pixel_text(f < times.size() ? expected : feedback_grey))
         << "frame " << f;
   }
+}
+
+TEST(ParticlesParameters, ThePhasesTheSpareValueAndTheFiveMomentsInFileOrder) {
+  ConfigReader reader;
+  reader.stream.open(write_temp_text_file(
+      "First phase\n` 12.5\nSecond phase\n` 3.5\nSpare value\n` 9\n"
+      "Toggle moments\n` 1\n` 2\n` 3\n` 4\n` 5\n"));
+  const ParticlesParameters read = particles_read_parameters(reader);
+  EXPECT_EQ(read.phase1_length, 12.5);
+  EXPECT_EQ(read.phase2_length, 3.5);
+  EXPECT_EQ(read.spare_value, 9.0);
+  for (int k = 0; k < particles_freeze_count; ++k) EXPECT_EQ(read.freeze_times[k], k + 1.0) << "moment " << k;
 }
 
 }  // namespace

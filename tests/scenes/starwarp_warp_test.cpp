@@ -29,7 +29,7 @@ TEST(WarpTable, EntriesStepAnEighthTowardsTheCentreAndAtLeastOnePixel) {
   };
   for (const Case& c : cases) {
     const std::int32_t expected = c.to_y * screen_width + c.to_x;
-    const std::int32_t got = warp_table_entry(c.x, c.y, c.r1, c.r2);
+    const std::int32_t got = starwarp_warp_table_entry(c.x, c.y, c.r1, c.r2);
     EXPECT_EQ(got, expected) << "pixel (" << c.x << ", " << c.y << ") with draws " << c.r1 << ", " << c.r2
                              << ": expected (" << c.to_x << ", " << c.to_y << "), got (" << got % screen_width << ", "
                              << got / screen_width << ")";
@@ -42,7 +42,7 @@ TEST(WarpTable, EveryPixelWithEveryDrawMovesTowardsTheCentreAndStaysInsideTheMid
     for (int x = 0; x < screen_width; ++x) {
       for (int r = 0; r < 9; ++r) {
         const int r1 = r / 3, r2 = r % 3;
-        const std::int32_t entry = warp_table_entry(x, y, r1, r2);
+        const std::int32_t entry = starwarp_warp_table_entry(x, y, r1, r2);
         const int to_x = entry % screen_width, to_y = entry / screen_width;
         const int cx = 320 - x + r1, cy = 240 - y + r2;
         const int dx = to_x - x, dy = to_y - y;
@@ -63,7 +63,7 @@ TEST(WarpTable, TakesTwoDrawsPerEntryRowsFirstAndTheFirstDrawForX) {
   constexpr unsigned seed = 4242;
   ScreenBuffer table;
   std::srand(seed);
-  build_warp_table(table.indices());
+  starwarp_build_warp_table(table.indices());
   const int next_draw = std::rand();
 
   std::srand(seed);
@@ -72,7 +72,7 @@ TEST(WarpTable, TakesTwoDrawsPerEntryRowsFirstAndTheFirstDrawForX) {
     for (int x = 0; x < screen_width; ++x) {
       const int r1 = std::rand() % 3;
       const int r2 = std::rand() % 3;
-      const std::int32_t expected = warp_table_entry(x, y, r1, r2);
+      const std::int32_t expected = starwarp_warp_table_entry(x, y, r1, r2);
       const std::int32_t got = table.indices()[y * screen_width + x];
       if (got != expected && mismatches++ < 5) {
         ADD_FAILURE() << "entry (" << x << ", " << y << "): expected " << expected << ", got " << got;
@@ -91,7 +91,7 @@ TEST(SeedColumn, IsTruncatedAndKeptInsideThePalette) {
   } cases[] = {{0.99, 0},    {638.999, 638}, {639.0, 639},    {640.0, 639},      {1e300, 639},
                {infinity, 639}, {-0.5, 0}, {-infinity, 0}, {std::nan(""), 0}};
   for (const auto& c : cases) {
-    EXPECT_EQ(palette_column(c.column), c.expected) << "column " << c.column;
+    EXPECT_EQ(starwarp_palette_column(c.column), c.expected) << "column " << c.column;
   }
 }
 
@@ -119,9 +119,9 @@ TEST(SeedPainting, LinesAndBarsTakeOnePaletteColumnRowByRow) {
     bool bars;
   };
   const Case cases[] = {
-      {"lines", seed_lines, 0.0, 0, false},   {"lines", seed_lines, 17.9, 17, false},
-      {"lines", seed_lines, 900.0, 639, false}, {"lines", seed_lines, -3.0, 0, false},
-      {"bars", seed_bars, 125.2, 125, true},  {"bars", seed_bars, 639.5, 639, true},
+      {"lines", starwarp_seed_lines, 0.0, 0, false},   {"lines", starwarp_seed_lines, 17.9, 17, false},
+      {"lines", starwarp_seed_lines, 900.0, 639, false}, {"lines", starwarp_seed_lines, -3.0, 0, false},
+      {"bars", starwarp_seed_bars, 125.2, 125, true},  {"bars", starwarp_seed_bars, 639.5, 639, true},
   };
   for (const Case& c : cases) {
     std::vector<std::pair<int, Pixel>> expected;
@@ -149,7 +149,7 @@ TEST(SpinSquare, CornersTurnAboutTheCentreInOrderAndTruncateTowardsZero) {
       {-2.0, {{{163, 664}, {-104, 83}, {477, -184}, {744, 397}}}},
   };
   for (const Case& c : cases) {
-    const std::array<QuadCorner, 4> got = spin_square(c.rotation);
+    const std::array<QuadCorner, 4> got = starwarp_spin_square(c.rotation);
     for (int k = 0; k < 4; ++k) {
       EXPECT_TRUE(got[k].x == c.corners[k].x && got[k].y == c.corners[k].y)
           << "rotation " << c.rotation << ", corner " << k << ": expected (" << c.corners[k].x << ", "

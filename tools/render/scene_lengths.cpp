@@ -1,50 +1,45 @@
-// The scene lengths from data/*.conf.
+// The scene lengths from data/*.conf, read by each scene's own parameter
+// reading.
 #include "scene_lengths.h"
 
 #include "data/config_reader.h"
+#include "scenes/blobby.h"
+#include "scenes/greets.h"
+#include "scenes/lattice.h"
+#include "scenes/particles.h"
+#include "scenes/raycast.h"
+#include "scenes/starwarp.h"
 
 namespace {
 
-// Where a scene's loop lengths stand in its parameter file.
-struct LengthSource {
-  const char* scene;
-  const char* file;
-  std::vector<int> length_values;  // positions, in reading order, of the values that are loop lengths
-  int loops;
-};
-
-// The values of `file` in reading order, up to the last one needed; zeros
-// when it cannot be read. Opened without config_open, whose message about a
-// missing file belongs to the scene that needs it.
-std::vector<double> read_values(const char* file, int count) {
-  std::vector<double> values(count, 0.0);
+// A scene's parameters from `file`, with the scene's defaults when it cannot
+// be read. Opened without config_open, whose message about a missing file
+// belongs to the scene that needs it.
+template <typename Parameters>
+Parameters read_quietly(const char* file, Parameters (*read)(ConfigReader&)) {
   ConfigReader reader;
   reader.stream.open(file);
-  if (reader.stream.is_open()) {
-    for (double& value : values) config_read_double(reader, value);
-  }
-  return values;
+  return read(reader);
 }
 
 }  // namespace
 
 std::vector<SceneLength> committed_scene_lengths() {
-  const LengthSource sources[] = {
-      {"raycast", "data/raycast.conf", {0}, 1},
-      {"lattice", "data/lattice.conf", {0, 1}, 2},
-      {"starwarp", "data/starwarp.conf", {0, 1}, 2},
-      {"particles", "data/particles.conf", {0, 1}, 2},
-      {"blobby", "data/blobby.conf", {0}, 1},
-      {"greets", "data/greets.conf", {0, 1, 2, 3, 4, 5}, 6},
+  const RaycastParameters raycast = read_quietly(raycast_parameter_file, raycast_read_parameters);
+  const LatticeParameters lattice = read_quietly(lattice_parameter_file, lattice_read_parameters);
+  const StarwarpParameters starwarp = read_quietly(starwarp_parameter_file, starwarp_read_parameters);
+  const ParticlesParameters particles = read_quietly(particles_parameter_file, particles_read_parameters);
+  const BlobbyParameters blobby = read_quietly(blobby_parameter_file, blobby_read_parameters);
+  const GreetsParameters greets = read_quietly(greets_parameter_file, greets_read_parameters);
+  return {
+      {"raycast", raycast.duration, 1},
+      {"lattice", static_cast<double>(lattice.transition) + lattice.duration, 2},
+      {"starwarp", starwarp.warp_duration + starwarp.spin_duration, 2},
+      {"particles", particles.phase1_length + particles.phase2_length, 2},
+      {"blobby", blobby.duration, 1},
+      {"greets",
+       greets.flight + greets.picture_fade_in + greets.ripple + greets.fade_out + greets.words_fade_in +
+           greets.words_hold,
+       6},
   };
-  std::vector<SceneLength> lengths;
-  for (const LengthSource& source : sources) {
-    int needed = 0;
-    for (int position : source.length_values) needed = position + 1 > needed ? position + 1 : needed;
-    const std::vector<double> values = read_values(source.file, needed);
-    SceneLength length{source.scene, 0.0, source.loops};
-    for (int position : source.length_values) length.units += values[position];
-    lengths.push_back(length);
-  }
-  return lengths;
 }

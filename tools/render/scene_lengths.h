@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "scenes/scene.h"
+
 struct SceneLength {
   std::string scene;
   double units = 0.0;  // scene-time units, all the scene's frame loops together
@@ -15,5 +17,5 @@ struct SceneLength {
 // The scenes whose lengths the tests know, in the sequence's order.
 std::vector<SceneLength> committed_scene_lengths();
 
-// Scene-time units to seconds: 6.25 units a second.
-constexpr double scene_units_to_seconds(double units) { return units / 6.25; }
+// Scene-time units to seconds.
+constexpr double scene_units_to_seconds(double units) { return units / scene_units_per_second; }
