@@ -1,4 +1,4 @@
-// The entry sequence: steps 1 to 24, in order, on the backend it is given.
+// The entry sequence, in its fixed order, on the backend it is given.
 #include "shell/sequence/sequence.h"
 
 #include <cstdlib>
@@ -37,7 +37,8 @@ class Steps {
   const SharedPictures* shared_ = nullptr;
 };
 
-// Step 3: the console options, results ignored.
+// Options reach a console only before it opens. Their results are ignored: a
+// console that cannot honour one opens as best it can.
 void pass_fullscreen_options(ptc::Console& console) {
   console.option("DirectX");
   console.option("fullscreen output");
@@ -50,8 +51,10 @@ void load_picture(const char* path, ScreenBuffer* destination, Steps& steps) {
   load_jpeg_picture(path, destination->pixels());
 }
 
-// Step 7: decoded straight into the staging surface and shown at once; it
-// stays on screen while the start-up goes on.
+// Shown before the long start-up (the shared pictures, then every scene's
+// own files), so the user has a picture at once. Decoded straight into the
+// staging surface and shown by one update; nothing waits for it: it stays
+// on screen while the start-up goes on, until the first scene's first frame.
 void show_loading_picture(ptc::Console& console, ptc::Surface& surface, Steps& steps) {
   Pixel* pixels = surface.lock();
   steps.next(SequenceStep::load_picture, "data/intro.jpg");
@@ -62,7 +65,8 @@ void show_loading_picture(ptc::Console& console, ptc::Surface& surface, Steps& s
   console.update();
 }
 
-// Steps 17 and 19: one whole-picture copy and one update.
+// A between-scene picture: one whole-picture copy and one update. It stays
+// on screen while the next scene starts, until that scene's first frame.
 void present_picture(const SceneContext& context, const ScreenBuffer& picture, const char* name, Steps& steps) {
   Pixel* pixels = context.surface.lock();
   std::memcpy(pixels, picture.pixels(), screen_bytes);
@@ -77,8 +81,12 @@ ScreenBuffer* allocate(SharedPictureMemory& memory, const char* name, Steps& ste
   return memory.allocate_buffer();
 }
 
-// Steps 8 to 12: the 31 allocations in order, the first five cleared, the
-// shared pictures loaded and the word-flash timing set.
+// Every buffer the scenes share exists before the first scene initialises,
+// and none is reallocated: the scenes keep pointers into them from their
+// init to the end of the run. The first five start black, as the scenes
+// that use them first expect; the others are filled by whoever uses them
+// first. The shared pictures, and the two the sequence shows between
+// scenes, are loaded into them here.
 void allocate_shared_pictures(SharedPictureMemory& memory, SharedPictures& shared, Steps& steps) {
   steps.share(&shared);
   shared.work_a = allocate(memory, "work_a", steps);
@@ -134,7 +142,9 @@ void allocate_shared_pictures(SharedPictureMemory& memory, SharedPictures& share
   shared.ray_table = memory.allocate_ray_table();
 }
 
-// Steps 13 and 14: each scene receives the shared record as it initialises.
+// Each scene keeps the shared record as it initialises and reads its own
+// files, some of them into the shared buffers: the longest part of the
+// start-up, behind the loading picture.
 void init_scenes(const SharedPictures& shared, Steps& steps) {
   steps.next(SequenceStep::init_scene, "raycast");
   raycast_init(shared);
@@ -150,8 +160,11 @@ void init_scenes(const SharedPictures& shared, Steps& steps) {
   greets_init(shared);
 }
 
-// Steps 16 to 20. The preparations fill index tables in buffers the earlier
-// scenes used differently, so they come right after those scenes.
+// The order is fixed because scenes leave pictures for those that follow:
+// lattice cross-fades from the raycast scene's last frame. The preparations
+// fill index tables in buffers the earlier scenes used differently, so each
+// comes only after the last of those scenes has run; blobby does not touch
+// the buffer greets_prepare fills, so it can come before the transition.
 void play_scenes(const SceneContext& context, const SharedPictures& shared, Steps& steps) {
   steps.next(SequenceStep::run_scene, "raycast");
   raycast_run(context);
@@ -201,36 +214,43 @@ int play_demo(ptc::Backend& backend, const DemoOptions& options, SequenceObserve
   Steps steps(observer);
   const bool music = music_flag && options.music;
   try {
-    ptc::Console console(backend);                                                       // 1
-    const ptc::Format format(32, pixel_red_mask, pixel_green_mask, pixel_blue_mask, 0);  // 2
-    if (fullscreen_flag && options.fullscreen) pass_fullscreen_options(console);          // 3
+    ptc::Console console(backend);
+    const ptc::Format format(32, pixel_red_mask, pixel_green_mask, pixel_blue_mask, 0);
+    if (fullscreen_flag && options.fullscreen) pass_fullscreen_options(console);
     steps.next(SequenceStep::open_console, demo_title);
-    console.open(demo_title, screen_width, screen_height, format, 0);  // 4
+    console.open(demo_title, screen_width, screen_height, format, 0);
+    // Right after the console opens: its window owns the boxes that report
+    // audio errors.
     if (music) {
       steps.next(SequenceStep::init_music);
-      music_init(console.window());  // 5
+      music_init(console.window());
     }
-    ptc::Surface surface(screen_width, screen_height, format);  // 6
-    show_loading_picture(console, surface, steps);               // 7
+    ptc::Surface surface(screen_width, screen_height, format);
+    show_loading_picture(console, surface, steps);
 
     SharedPictureMemory memory;
     SharedPictures shared;
-    allocate_shared_pictures(memory, shared, steps);  // 8 to 12
-    init_scenes(shared, steps);                       // 13, 14
+    allocate_shared_pictures(memory, shared, steps);
+    init_scenes(shared, steps);
+    // Only once every scene has loaded, so that the music starts with the
+    // first scene rather than during the loading.
     if (music) {
       steps.next(SequenceStep::start_music);
-      music_play(console.window());  // 15
+      music_play(console.window());
     }
-    play_scenes(SceneContext{console, surface}, shared, steps);  // 16 to 20
+    play_scenes(SceneContext{console, surface}, shared, steps);
 
+    // Tear-down: the music stops first, whether or not it ever started
+    // (freeing an unstarted audio library does nothing); the shared memory
+    // goes once no scene can use it; the console closes last.
     steps.next(SequenceStep::free_music);
-    BASS_Free();  // 21
+    BASS_Free();
     steps.next(SequenceStep::release_buffers);
-    memory.release();  // 22
+    memory.release();
     shared = SharedPictures{};
     steps.share(nullptr);
     steps.next(SequenceStep::close_console);
-    console.close();  // 23; surface, format and console go in that order as the scope ends
+    console.close();  // then the surface, the format and the console go as the scope ends
   } catch (const ptc::DynamicError& error) {
     BASS_Free();  // the music stops before the user reads the error
     error.report();
@@ -238,5 +258,5 @@ int play_demo(ptc::Backend& backend, const DemoOptions& options, SequenceObserve
     BASS_Free();
     report_fatal_error("Not enough memory to run the demo.");
   }
-  return 0;  // 24
+  return 0;  // every failure has been shown to the user already
 }
