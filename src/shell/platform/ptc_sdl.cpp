@@ -14,11 +14,6 @@
 #include "shell/platform/quit_signal.h"
 #include "shell/platform/sdl_window.h"
 
-// LeakSanitizer asks every program for its own suppressions. SDL video opens
-// a D-Bus connection, and libdbus keeps its global state until
-// dbus_shutdown(), which SDL 2.26 never calls.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
-
 namespace ptc {
 
 namespace {
