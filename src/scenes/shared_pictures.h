@@ -74,8 +74,6 @@ class SharedPictureMemory {
   // Frees everything; pointers handed out are dangling afterwards.
   void release();
 
-  int buffer_count() const { return static_cast<int>(buffers_.size()); }
-
  private:
   std::deque<ScreenBuffer> buffers_;  // a deque keeps earlier elements in place
   std::unique_ptr<RayTableEntry[]> ray_table_;

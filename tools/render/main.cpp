@@ -14,13 +14,13 @@
 
 #include "capture_window.h"
 #include "frame_scaler.h"
-#include "interrupt.h"
 #include "progress_meter.h"
 #include "render_options.h"
 #include "run_stats.h"
 #include "shell/platform/program_directory.h"
 #include "shell/platform/ptc.h"
 #include "shell/platform/ptc_headless.h"
+#include "shell/platform/quit_signal.h"
 #include "shell/sequence/sequence.h"
 #include "soundtrack.h"
 #include "stats_report.h"
@@ -104,7 +104,7 @@ class RenderRun : public SequenceObserver {
   void take(const ptc::HeadlessFrame& frame) {
     recorder_.frame(frame);
     progress_.update(frame.number + 1);
-    if (interrupting_signal() != 0 && !stopped_) {
+    if (received_quit_signal() != 0 && !stopped_) {
       progress_.finish();
       std::fprintf(stderr, "quorvane-render: interrupted: finishing what was captured (Ctrl+C again abandons it)\n");
       stop_capture();
@@ -209,7 +209,7 @@ bool finish_capture(const RenderSettings& settings, RenderRun& run) {
 // After the run: the capture, if any, then the report. Returns the exit status.
 int conclude(const RenderSettings& settings, RenderRun& run) {
   if (run.writer().failed()) return 1;  // reported as the run ended
-  const int signal_number = interrupting_signal();
+  const int signal_number = received_quit_signal();
   if (run.video_failed()) {
     std::string error;
     run.video().finish(PcmAudio{}, error);
@@ -258,7 +258,9 @@ int main(int argc, char** argv) {
   if (const auto status = parse_render_options(argc, argv, settings)) return *status;
   if (!prepare_output_paths(settings)) return 1;
   enter_program_directory();
-  catch_interrupts();
+  // Ctrl+C or SIGTERM asks the run to stop at its next frame, so that the
+  // capture is finished properly; a second Ctrl+C ends the program at once.
+  install_quit_signal_handlers(RepeatedQuitSignal::ends_program);
 
   RenderRun run(settings);
   std::string error;

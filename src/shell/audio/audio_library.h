@@ -24,6 +24,17 @@ constexpr int BASS_ERROR_INIT = 8;       // the library is not initialised
 constexpr int BASS_ERROR_START = 9;      // playback cannot start: output was never started
 constexpr int BASS_ERROR_ALREADY = 14;   // the library is already initialised
 constexpr int BASS_ERROR_DEVICE = 23;    // no such audio device, or it will not open
+// Codes of the library the demo was first written against that Player never
+// leaves; music.cpp still names them when an audio library reports them.
+constexpr int BASS_ERROR_UNKNOWN = -1;   // some other failure
+constexpr int BASS_ERROR_BUFLOST = 4;    // the output buffer was lost
+constexpr int BASS_ERROR_NO3D = 21;      // no 3D support
+constexpr int BASS_ERROR_NOA3D = 26;     // no A3D support
+
+// The BASS_Init flag the demo passes: no synchronisers (callbacks at chosen
+// points of the music), as the demo never sets one. Player has none to turn
+// off and ignores it.
+constexpr std::uint32_t BASS_DEVICE_NOSYNC = 0x10;
 
 // Every operation but BASS_ErrorGetCode sets the last error code: BASS_OK
 // when it succeeds, the failure's code otherwise. All are called from the

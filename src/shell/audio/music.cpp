@@ -18,19 +18,22 @@ struct CodeText {
 
 // Texts for the code left by initialisation and start.
 constexpr CodeText start_texts[] = {
-    {1, "BASS_ERROR_MEM"},      {3, "BASS_ERROR_DRIVER"}, {6, "BASS_ERROR_FORMAT"}, {14, "BASS_ERROR_ALREADY"},
-    {21, "BASS_ERROR_NO3D"},    {23, "BASS_ERROR_DEVICE"}, {26, "BASS_ERROR_NOA3D"}, {-1, "BASS_ERROR_UNKNOWN"},
+    {BASS_ERROR_MEM, "BASS_ERROR_MEM"},       {BASS_ERROR_DRIVER, "BASS_ERROR_DRIVER"},
+    {BASS_ERROR_FORMAT, "BASS_ERROR_FORMAT"}, {BASS_ERROR_ALREADY, "BASS_ERROR_ALREADY"},
+    {BASS_ERROR_NO3D, "BASS_ERROR_NO3D"},     {BASS_ERROR_DEVICE, "BASS_ERROR_DEVICE"},
+    {BASS_ERROR_NOA3D, "BASS_ERROR_NOA3D"},   {BASS_ERROR_UNKNOWN, "BASS_ERROR_UNKNOWN"},
 };
 // Texts for the code left by loading the module.
 constexpr CodeText load_texts[] = {
-    {1, "BASS_ERROR_MEM"},  {2, "BASS_ERROR_FILEOPEN"}, {6, "BASS_ERROR_FORMAT"},
-    {8, "BASS_ERROR_INIT"}, {21, "BASS_ERROR_NO3D"},    {-1, "BASS_ERROR_UNKNOWN"},
+    {BASS_ERROR_MEM, "BASS_ERROR_MEM"},       {BASS_ERROR_FILEOPEN, "BASS_ERROR_FILEOPEN"},
+    {BASS_ERROR_FORMAT, "BASS_ERROR_FORMAT"}, {BASS_ERROR_INIT, "BASS_ERROR_INIT"},
+    {BASS_ERROR_NO3D, "BASS_ERROR_NO3D"},     {BASS_ERROR_UNKNOWN, "BASS_ERROR_UNKNOWN"},
 };
 // Texts for the code left by starting playback.
 constexpr CodeText play_texts[] = {
-    {4, "BASS_ERROR_BUFLOST"},
-    {5, "BASS_ERROR_HANDLE"},
-    {9, "BASS_ERROR_START"},
+    {BASS_ERROR_BUFLOST, "BASS_ERROR_BUFLOST"},
+    {BASS_ERROR_HANDLE, "BASS_ERROR_HANDLE"},
+    {BASS_ERROR_START, "BASS_ERROR_START"},
 };
 
 template <std::size_t N>
@@ -66,27 +69,27 @@ void set_music_services(MusicServices replacement) { services = std::move(replac
 void music_init(ptc::NativeWindow* window) {
   // 22,050 Hz is what the demo first asked for; the player takes the rate
   // the device gives (48 kHz asked).
-  bass().BASS_Init(-1, 22050, 0x10, window);
+  bass().BASS_Init(-1, 22050, BASS_DEVICE_NOSYNC, window);
   bass().BASS_Start();
 
   int code = bass().BASS_ErrorGetCode();
-  if (code != 0) show_box(window, text_for(start_texts, code));
+  if (code != BASS_OK) show_box(window, text_for(start_texts, code));
   // Read and checked once more, so a failure shows a second box. This check
-  // names code 8 "BASS_ERROR_ALREADY" although 8 means not initialised: the
-  // demo's boxes have always read so.
+  // names BASS_ERROR_INIT "BASS_ERROR_ALREADY" although it means not
+  // initialised: the demo's boxes have always read so.
   code = bass().BASS_ErrorGetCode();
-  if (code != 0) show_box(window, code == 8 ? "BASS_ERROR_ALREADY" : "no idea");
+  if (code != BASS_OK) show_box(window, code == BASS_ERROR_INIT ? "BASS_ERROR_ALREADY" : "no idea");
 
   music_handle = bass().BASS_MusicLoad(false, "data/trumbel.it", 0, 0, 0);
   code = bass().BASS_ErrorGetCode();
-  if (code != 0) show_box(window, text_for(load_texts, code));
+  if (code != BASS_OK) show_box(window, text_for(load_texts, code));
 }
 
 void music_play(ptc::NativeWindow* window) {
   // After a failed load the handle is 0; playing it reports its own error.
   bass().BASS_MusicPlayEx(music_handle, 0, 0, false);
   const int code = bass().BASS_ErrorGetCode();
-  if (code != 0) show_box(window, text_for(play_texts, code));
+  if (code != BASS_OK) show_box(window, text_for(play_texts, code));
 }
 
 void BASS_Free() { bass().BASS_Free(); }

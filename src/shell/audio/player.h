@@ -48,7 +48,7 @@ class Player final : public AudioLibrary {
   bool BASS_Init(int device, std::uint32_t frequency, std::uint32_t flags, ptc::NativeWindow* window) override;
   bool BASS_Start() override;
   // No load flag changes anything. libopenmpt's messages about the module
-  // are written to standard error and kept in warnings().
+  // are written to standard error.
   MusicHandle BASS_MusicLoad(bool from_memory, const void* file, std::uint64_t offset, std::uint32_t length,
                              std::uint32_t flags) override;
   // Playing again restarts from `position`, whether or not the module is
@@ -61,8 +61,6 @@ class Player final : public AudioLibrary {
   PlayerStats stats() const;
   // Frames per second of the open device; 0 when none is open.
   int output_rate() const { return output_rate_; }
-  // Every message libopenmpt gave about the modules loaded so far.
-  const std::vector<std::string>& warnings() const { return log_.messages; }
 
  private:
   static void SDLCALL audio_callback(void* player, Uint8* stream, int byte_count);

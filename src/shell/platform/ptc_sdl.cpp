@@ -3,7 +3,6 @@
 #include "shell/platform/ptc_sdl.h"
 
 #include <SDL.h>
-#include <signal.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -12,47 +11,12 @@
 #include "shell/pixels/screen_buffer.h"
 #include "shell/platform/picture_fit.h"
 #include "shell/platform/ptc.h"
+#include "shell/platform/quit_signal.h"
 #include "shell/platform/sdl_window.h"
-
-// LeakSanitizer asks every program for its own suppressions. SDL video opens
-// a D-Bus connection, and libdbus keeps its global state until
-// dbus_shutdown(), which SDL 2.26 never calls.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
 
 namespace ptc {
 
 namespace {
-
-// SIGINT and SIGTERM only raise this flag; the backend turns it into a quit
-// request the next time it looks at its events.
-volatile sig_atomic_t quit_signal_received = 0;
-
-// The handlers stay installed while any SdlBackend exists.
-struct QuitSignalHandlers {
-  int users = 0;
-  struct sigaction previous_interrupt {};
-  struct sigaction previous_terminate {};
-};
-QuitSignalHandlers installed_handlers;
-
-extern "C" void on_quit_signal(int) { quit_signal_received = 1; }
-
-void install_quit_signal_handlers() {
-  quit_signal_received = 0;  // a new console starts without a quit request
-  if (installed_handlers.users++ > 0) return;
-  struct sigaction action {};
-  action.sa_handler = on_quit_signal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;  // a signal must not break a file read in progress
-  sigaction(SIGINT, &action, &installed_handlers.previous_interrupt);
-  sigaction(SIGTERM, &action, &installed_handlers.previous_terminate);
-}
-
-void restore_quit_signal_handlers() {
-  if (--installed_handlers.users > 0) return;
-  sigaction(SIGINT, &installed_handlers.previous_interrupt, nullptr);
-  sigaction(SIGTERM, &installed_handlers.previous_terminate, nullptr);
-}
 
 // SDL video starts once per process and is never stopped: starting it again
 // after stopping it fails now and then on X11 (SDL 2.26), falling back to the
@@ -100,7 +64,9 @@ void start_video() {
 SdlBackend::SdlBackend()
     : clock_origin_(SDL_GetPerformanceCounter()),
       clock_frequency_(static_cast<double>(SDL_GetPerformanceFrequency())) {
-  install_quit_signal_handlers();
+  // Every SIGINT or SIGTERM becomes a quit request the next time the
+  // backend looks at its events; a new console starts without one.
+  install_quit_signal_handlers(RepeatedQuitSignal::recorded);
 }
 
 SdlBackend::~SdlBackend() {
@@ -185,7 +151,7 @@ std::vector<Pixel> SdlBackend::read_window(int* width, int* height) {
 }
 
 void SdlBackend::poll_events() {
-  if (quit_signal_received != 0) request_quit();
+  if (received_quit_signal() != 0) request_quit();
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) {
     KeyAction action = KeyAction::none;

@@ -1,10 +1,9 @@
-// The entry sequence: steps 1 to 24, in order, on the backend it is given.
+// The entry sequence, in its fixed order, on the backend it is given.
 #include "shell/sequence/sequence.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <string>
 
 #include "data/picture_loader.h"
 #include "scenes/blobby.h"
@@ -37,7 +36,8 @@ class Steps {
   const SharedPictures* shared_ = nullptr;
 };
 
-// Step 3: the console options, results ignored.
+// Options reach a console only before it opens. Their results are ignored: a
+// console that cannot honour one opens as best it can.
 void pass_fullscreen_options(ptc::Console& console) {
   console.option("DirectX");
   console.option("fullscreen output");
@@ -45,16 +45,14 @@ void pass_fullscreen_options(ptc::Console& console) {
   console.option("default height 480");
 }
 
-void load_picture(const char* path, ScreenBuffer* destination, Steps& steps) {
-  steps.next(SequenceStep::load_picture, path);
-  load_jpeg_picture(path, destination->pixels());
-}
+void load_picture(const char* path, ScreenBuffer* destination) { load_jpeg_picture(path, destination->pixels()); }
 
-// Step 7: decoded straight into the staging surface and shown at once; it
-// stays on screen while the start-up goes on.
+// Shown before the long start-up (the shared pictures, then every scene's
+// own files), so the user has a picture at once. Decoded straight into the
+// staging surface and shown by one update; nothing waits for it: it stays
+// on screen while the start-up goes on, until the first scene's first frame.
 void show_loading_picture(ptc::Console& console, ptc::Surface& surface, Steps& steps) {
   Pixel* pixels = surface.lock();
-  steps.next(SequenceStep::load_picture, "data/intro.jpg");
   load_jpeg_picture("data/intro.jpg", pixels);
   surface.unlock();
   surface.copy(console);
@@ -62,7 +60,8 @@ void show_loading_picture(ptc::Console& console, ptc::Surface& surface, Steps& s
   console.update();
 }
 
-// Steps 17 and 19: one whole-picture copy and one update.
+// A between-scene picture: one whole-picture copy and one update. It stays
+// on screen while the next scene starts, until that scene's first frame.
 void present_picture(const SceneContext& context, const ScreenBuffer& picture, const char* name, Steps& steps) {
   Pixel* pixels = context.surface.lock();
   std::memcpy(pixels, picture.pixels(), screen_bytes);
@@ -72,86 +71,75 @@ void present_picture(const SceneContext& context, const ScreenBuffer& picture, c
   context.console.update();
 }
 
-ScreenBuffer* allocate(SharedPictureMemory& memory, const char* name, Steps& steps) {
-  steps.next(SequenceStep::allocate, name);
-  return memory.allocate_buffer();
-}
-
-// Steps 8 to 12: the 31 allocations in order, the first five cleared, the
-// shared pictures loaded and the word-flash timing set.
-void allocate_shared_pictures(SharedPictureMemory& memory, SharedPictures& shared, Steps& steps) {
-  steps.share(&shared);
-  shared.work_a = allocate(memory, "work_a", steps);
-  shared.work_b = allocate(memory, "work_b", steps);
-  shared.work_c = allocate(memory, "work_c", steps);
-  shared.work_d = allocate(memory, "work_d", steps);
-  shared.work_e = allocate(memory, "work_e", steps);
+// Every buffer the scenes share exists before the first scene initialises,
+// and none is reallocated: the scenes keep pointers into them from their
+// init to the end of the run. The first five start black, as the scenes
+// that use them first expect; the others are filled by whoever uses them
+// first. The shared pictures, and the two the sequence shows between
+// scenes, are loaded into them here.
+void allocate_shared_pictures(SharedPictureMemory& memory, SharedPictures& shared) {
+  shared.work_a = memory.allocate_buffer();
+  shared.work_b = memory.allocate_buffer();
+  shared.work_c = memory.allocate_buffer();
+  shared.work_d = memory.allocate_buffer();
+  shared.work_e = memory.allocate_buffer();
   for (ScreenBuffer* buffer : {shared.work_a, shared.work_b, shared.work_c, shared.work_d, shared.work_e}) {
     buffer->clear();
   }
-  shared.portrait_1 = allocate(memory, "portrait_1", steps);
-  shared.portrait_2 = allocate(memory, "portrait_2", steps);
-  shared.portrait_3 = allocate(memory, "portrait_3", steps);
-  shared.portrait_4 = allocate(memory, "portrait_4", steps);
-  shared.work_j = allocate(memory, "work_j", steps);
-  shared.tv_mask_picture = allocate(memory, "tv_mask_picture", steps);
-  load_picture("data/tvMask.jpg", shared.tv_mask_picture, steps);
-  shared.work_l = allocate(memory, "work_l", steps);
-  shared.work_m = allocate(memory, "work_m", steps);
-  shared.work_n = allocate(memory, "work_n", steps);
-  shared.transition_picture = allocate(memory, "transition_picture", steps);
-  shared.zibbet_picture = allocate(memory, "zibbet_picture", steps);
+  shared.portrait_1 = memory.allocate_buffer();
+  shared.portrait_2 = memory.allocate_buffer();
+  shared.portrait_3 = memory.allocate_buffer();
+  shared.portrait_4 = memory.allocate_buffer();
+  shared.work_j = memory.allocate_buffer();
+  shared.tv_mask_picture = memory.allocate_buffer();
+  load_picture("data/tvMask.jpg", shared.tv_mask_picture);
+  shared.work_l = memory.allocate_buffer();
+  shared.work_m = memory.allocate_buffer();
+  shared.work_n = memory.allocate_buffer();
+  shared.transition_picture = memory.allocate_buffer();
+  shared.zibbet_picture = memory.allocate_buffer();
 
-  steps.next(SequenceStep::set_word_flash_times);
   shared.word_flash_times = WordFlashTimes{{50, 100}, {50, 100}, {50, 105}};
   shared.word_flash_bias = 50;
 
   static const char* const word_files[] = {"data/words.jpg",  "data/words2.jpg", "data/words3.jpg",
                                            "data/words4.jpg", "data/words5.jpg", "data/words6.jpg",
                                            "data/words7.jpg", "data/words8.jpg"};
+  for (ScreenBuffer*& picture : shared.words_pictures) picture = memory.allocate_buffer();
   for (std::size_t k = 0; k < shared.words_pictures.size(); ++k) {
-    const std::string name = "words_pictures[" + std::to_string(k) + "]";
-    shared.words_pictures[k] = allocate(memory, name.c_str(), steps);
-  }
-  for (std::size_t k = 0; k < shared.words_pictures.size(); ++k) {
-    load_picture(word_files[k], shared.words_pictures[k], steps);
+    load_picture(word_files[k], shared.words_pictures[k]);
   }
 
   static const char* const sublim_files[] = {"data/sublim.jpg",  "data/sublim2.jpg", "data/sublim3.jpg",
                                              "data/sublim4.jpg", "data/sublim5.jpg", "data/sublim6.jpg"};
+  for (ScreenBuffer*& picture : shared.sublim_pictures) picture = memory.allocate_buffer();
   for (std::size_t k = 0; k < shared.sublim_pictures.size(); ++k) {
-    const std::string name = "sublim_pictures[" + std::to_string(k) + "]";
-    shared.sublim_pictures[k] = allocate(memory, name.c_str(), steps);
-  }
-  for (std::size_t k = 0; k < shared.sublim_pictures.size(); ++k) {
-    load_picture(sublim_files[k], shared.sublim_pictures[k], steps);
+    load_picture(sublim_files[k], shared.sublim_pictures[k]);
   }
 
-  load_picture("data/transition.jpg", shared.transition_picture, steps);
-  load_picture("data/zibbet.jpg", shared.zibbet_picture, steps);
+  load_picture("data/transition.jpg", shared.transition_picture);
+  load_picture("data/zibbet.jpg", shared.zibbet_picture);
 
-  steps.next(SequenceStep::allocate, "ray_table");
   shared.ray_table = memory.allocate_ray_table();
 }
 
-// Steps 13 and 14: each scene receives the shared record as it initialises.
-void init_scenes(const SharedPictures& shared, Steps& steps) {
-  steps.next(SequenceStep::init_scene, "raycast");
+// Each scene keeps the shared record as it initialises and reads its own
+// files, some of them into the shared buffers: the longest part of the
+// start-up, behind the loading picture.
+void init_scenes(const SharedPictures& shared) {
   raycast_init(shared);
-  steps.next(SequenceStep::init_scene, "lattice");
   lattice_init(shared);
-  steps.next(SequenceStep::init_scene, "starwarp");
   starwarp_init(shared);
-  steps.next(SequenceStep::init_scene, "particles");
   particles_init(shared);
-  steps.next(SequenceStep::init_scene, "blobby");
   blobby_init(shared);
-  steps.next(SequenceStep::init_scene, "greets");
   greets_init(shared);
 }
 
-// Steps 16 to 20. The preparations fill index tables in buffers the earlier
-// scenes used differently, so they come right after those scenes.
+// The order is fixed because scenes leave pictures for those that follow:
+// lattice cross-fades from the raycast scene's last frame. The preparations
+// fill index tables in buffers the earlier scenes used differently, so each
+// comes only after the last of those scenes has run; blobby does not touch
+// the buffer greets_prepare fills, so it can come before the transition.
 void play_scenes(const SceneContext& context, const SharedPictures& shared, Steps& steps) {
   steps.next(SequenceStep::run_scene, "raycast");
   raycast_run(context);
@@ -159,11 +147,9 @@ void play_scenes(const SceneContext& context, const SharedPictures& shared, Step
   lattice_run(context);
   steps.next(SequenceStep::run_scene, "starwarp");
   starwarp_run(context);
-  steps.next(SequenceStep::prepare_scene, "particles");
   particles_prepare();
   steps.next(SequenceStep::run_scene, "particles");
   particles_run(context);
-  steps.next(SequenceStep::prepare_scene, "greets");
   greets_prepare();
   present_picture(context, *shared.transition_picture, "transition_picture", steps);
   steps.next(SequenceStep::run_scene, "blobby");
@@ -175,25 +161,6 @@ void play_scenes(const SceneContext& context, const SharedPictures& shared, Step
 
 }  // namespace
 
-const char* sequence_step_name(SequenceStep step) {
-  switch (step) {
-    case SequenceStep::open_console: return "open_console";
-    case SequenceStep::init_music: return "init_music";
-    case SequenceStep::load_picture: return "load_picture";
-    case SequenceStep::present_picture: return "present_picture";
-    case SequenceStep::allocate: return "allocate";
-    case SequenceStep::set_word_flash_times: return "set_word_flash_times";
-    case SequenceStep::init_scene: return "init_scene";
-    case SequenceStep::start_music: return "start_music";
-    case SequenceStep::run_scene: return "run_scene";
-    case SequenceStep::prepare_scene: return "prepare_scene";
-    case SequenceStep::free_music: return "free_music";
-    case SequenceStep::release_buffers: return "release_buffers";
-    case SequenceStep::close_console: return "close_console";
-  }
-  return "unknown";
-}
-
 int play_demo(ptc::Backend& backend, const DemoOptions& options, SequenceObserver* observer) {
   // The generator's state before any seeding: a second run in the same
   // process draws the same numbers as the first.
@@ -201,36 +168,34 @@ int play_demo(ptc::Backend& backend, const DemoOptions& options, SequenceObserve
   Steps steps(observer);
   const bool music = music_flag && options.music;
   try {
-    ptc::Console console(backend);                                                       // 1
-    const ptc::Format format(32, pixel_red_mask, pixel_green_mask, pixel_blue_mask, 0);  // 2
-    if (fullscreen_flag && options.fullscreen) pass_fullscreen_options(console);          // 3
-    steps.next(SequenceStep::open_console, demo_title);
-    console.open(demo_title, screen_width, screen_height, format, 0);  // 4
-    if (music) {
-      steps.next(SequenceStep::init_music);
-      music_init(console.window());  // 5
-    }
-    ptc::Surface surface(screen_width, screen_height, format);  // 6
-    show_loading_picture(console, surface, steps);               // 7
+    ptc::Console console(backend);
+    const ptc::Format format(32, pixel_red_mask, pixel_green_mask, pixel_blue_mask, 0);
+    if (fullscreen_flag && options.fullscreen) pass_fullscreen_options(console);
+    console.open(demo_title, screen_width, screen_height, format, 0);
+    // Right after the console opens: its window owns the boxes that report
+    // audio errors.
+    if (music) music_init(console.window());
+    ptc::Surface surface(screen_width, screen_height, format);
+    show_loading_picture(console, surface, steps);
 
     SharedPictureMemory memory;
     SharedPictures shared;
-    allocate_shared_pictures(memory, shared, steps);  // 8 to 12
-    init_scenes(shared, steps);                       // 13, 14
-    if (music) {
-      steps.next(SequenceStep::start_music);
-      music_play(console.window());  // 15
-    }
-    play_scenes(SceneContext{console, surface}, shared, steps);  // 16 to 20
+    allocate_shared_pictures(memory, shared);
+    steps.share(&shared);
+    init_scenes(shared);
+    // Only once every scene has loaded, so that the music starts with the
+    // first scene rather than during the loading.
+    if (music) music_play(console.window());
+    play_scenes(SceneContext{console, surface}, shared, steps);
 
+    // Tear-down: the music stops first, whether or not it ever started
+    // (freeing an unstarted audio library does nothing); the shared memory
+    // goes once no scene can use it; the console closes last.
     steps.next(SequenceStep::free_music);
-    BASS_Free();  // 21
-    steps.next(SequenceStep::release_buffers);
-    memory.release();  // 22
+    BASS_Free();
+    memory.release();
     shared = SharedPictures{};
-    steps.share(nullptr);
-    steps.next(SequenceStep::close_console);
-    console.close();  // 23; surface, format and console go in that order as the scope ends
+    console.close();  // then the surface, the format and the console go as the scope ends
   } catch (const ptc::DynamicError& error) {
     BASS_Free();  // the music stops before the user reads the error
     error.report();
@@ -238,5 +203,5 @@ int play_demo(ptc::Backend& backend, const DemoOptions& options, SequenceObserve
     BASS_Free();
     report_fatal_error("Not enough memory to run the demo.");
   }
-  return 0;  // 24
+  return 0;  // every failure has been shown to the user already
 }

@@ -28,33 +28,24 @@ struct DemoOptions {
 constexpr std::array<std::string_view, 6> scenes_in_play_order = {"raycast",   "lattice", "starwarp",
                                                                   "particles", "blobby",  "greets"};
 
+// The steps an observer is told of: the boundaries of the scenes' runs,
+// which the renderer's statistics and capture follow. Every frame between a
+// run_scene step and the next step belongs to that scene.
 enum class SequenceStep {
-  open_console,
-  init_music,
-  load_picture,     // name: the file
   present_picture,  // name: "loading picture", "transition_picture" or "zibbet_picture"
-  allocate,         // name: the buffer, as SharedPictures names it
-  set_word_flash_times,
-  init_scene,  // name: the scene
-  start_music,
-  run_scene,
-  prepare_scene,
-  free_music,
-  release_buffers,
-  close_console,
+  run_scene,        // name: the scene
+  free_music,       // the last scene is over: the tear-down starts
 };
-
-const char* sequence_step_name(SequenceStep step);
 
 struct SequenceEvent {
   SequenceStep step;
   std::string_view name;
-  // The shared memory, from the first allocation until its release.
+  // The shared memory once it is allocated; null before.
   const SharedPictures* shared;
 };
 
 // Told about each step just before it is taken: for the renderer's per-scene
-// statistics and for tests of the order.
+// statistics and capture, and for tests of the order.
 class SequenceObserver {
  public:
   virtual ~SequenceObserver() = default;

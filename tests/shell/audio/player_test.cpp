@@ -18,7 +18,7 @@ namespace {
 // Stands in for the console window: the player only passes it on.
 ptc::NativeWindow* const no_window = nullptr;
 
-bool init(Player& player) { return player.BASS_Init(-1, 22050, 0x10, no_window); }
+bool init(Player& player) { return player.BASS_Init(-1, 22050, BASS_DEVICE_NOSYNC, no_window); }
 
 MusicHandle load_file(Player& player, const std::string& path, std::uint64_t offset = 0, std::uint32_t length = 0) {
   return player.BASS_MusicLoad(false, path.c_str(), offset, length, 0);
@@ -60,7 +60,7 @@ TEST_F(PlayerOnDummyDriver, EachFailureLeavesItsOwnCode) {
       {"load before init", [&](Player& p) { load_file(p, module); }, BASS_ERROR_INIT},
       {"free before init", [](Player& p) { p.BASS_Free(); }, BASS_ERROR_INIT},
       {"play handle 0", [](Player& p) { p.BASS_MusicPlayEx(0, 0, 0, false); }, BASS_ERROR_HANDLE},
-      {"device other than the default", [](Player& p) { p.BASS_Init(2, 22050, 0x10, no_window); }, BASS_ERROR_DEVICE},
+      {"device other than the default", [](Player& p) { p.BASS_Init(2, 22050, BASS_DEVICE_NOSYNC, no_window); }, BASS_ERROR_DEVICE},
       {"no audio driver", [](Player& p) { AudioDriver missing("no-such-driver"); init(p); }, BASS_ERROR_DRIVER},
       // SDL's disk driver plays into a file; one it cannot create stops it.
       {"a device that will not open",

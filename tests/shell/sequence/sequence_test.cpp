@@ -1,6 +1,6 @@
-// The entry sequence on the headless console: the order of its steps, the
-// shared memory it hands the scenes, who touches the keyboard, quit requests
-// and repeatable frames.
+// The entry sequence on the headless console: the order of its scenes and
+// pictures, the shared memory it hands the scenes, who touches the keyboard,
+// when the music starts and stops, quit requests and repeatable frames.
 #include "shell/sequence/sequence.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/audio/music_services.h"
 #include "shell/platform/ptc_headless.h"
 
 namespace {
@@ -23,6 +24,15 @@ ptc::HeadlessScript script_ending_every_loop() {
   return script;
 }
 
+std::string describe(const SequenceEvent& event) {
+  switch (event.step) {
+    case SequenceStep::present_picture: return "present_picture " + std::string(event.name);
+    case SequenceStep::run_scene: return "run_scene " + std::string(event.name);
+    case SequenceStep::free_music: return "free_music";
+  }
+  return "unknown step";
+}
+
 struct Step {
   std::string text;  // "step name"
   long key_tests;    // the backend's counters just before the step
@@ -30,16 +40,14 @@ struct Step {
 };
 
 // Records every step, and what the shared record holds when the first
-// scene initialises.
+// scene runs.
 class StepRecorder : public SequenceObserver {
  public:
   explicit StepRecorder(const ptc::HeadlessBackend& backend) : backend_(backend) {}
 
   void before(const SequenceEvent& event) override {
-    std::string text = sequence_step_name(event.step);
-    if (!event.name.empty()) text += " " + std::string(event.name);
-    steps.push_back(Step{text, backend_.key_tests(), backend_.key_reads()});
-    if (event.step == SequenceStep::init_scene && event.name == "raycast") check_record(*event.shared);
+    steps.push_back(Step{describe(event), backend_.key_tests(), backend_.key_reads()});
+    if (event.step == SequenceStep::run_scene && event.name == "raycast") check_record(event.shared);
   }
 
   std::vector<std::string> texts() const {
@@ -54,61 +62,43 @@ class StepRecorder : public SequenceObserver {
   int flash_bias = 0;
 
  private:
-  void check_record(const SharedPictures& shared) {
+  void check_record(const SharedPictures* shared) {
+    if (shared == nullptr) return;
     std::set<const void*> distinct = {
-        shared.work_a,     shared.work_b,          shared.work_c, shared.work_d, shared.work_e,
-        shared.portrait_1, shared.portrait_2,      shared.portrait_3, shared.portrait_4, shared.work_j,
-        shared.tv_mask_picture, shared.work_l,     shared.work_m, shared.work_n, shared.transition_picture,
-        shared.zibbet_picture, shared.ray_table};
-    for (const ScreenBuffer* buffer : shared.words_pictures) distinct.insert(buffer);
-    for (const ScreenBuffer* buffer : shared.sublim_pictures) distinct.insert(buffer);
+        shared->work_a,          shared->work_b,     shared->work_c,     shared->work_d,     shared->work_e,
+        shared->portrait_1,      shared->portrait_2, shared->portrait_3, shared->portrait_4, shared->work_j,
+        shared->tv_mask_picture, shared->work_l,     shared->work_m,     shared->work_n,     shared->transition_picture,
+        shared->zibbet_picture,  shared->ray_table};
+    for (const ScreenBuffer* buffer : shared->words_pictures) distinct.insert(buffer);
+    for (const ScreenBuffer* buffer : shared->sublim_pictures) distinct.insert(buffer);
     distinct.erase(nullptr);
     distinct_allocations = distinct.size();
-    flash_times = shared.word_flash_times;
-    flash_bias = shared.word_flash_bias;
+    flash_times = shared->word_flash_times;
+    flash_bias = shared->word_flash_bias;
   }
 
   const ptc::HeadlessBackend& backend_;
 };
 
-std::vector<std::string> expected_steps(bool music) {
-  std::vector<std::string> steps = {"open_console Quorvane by Brasklet productions"};
-  if (music) steps.push_back("init_music");
-  steps.insert(steps.end(), {"load_picture data/intro.jpg", "present_picture loading picture"});
-  for (const char* name : {"work_a", "work_b", "work_c", "work_d", "work_e", "portrait_1", "portrait_2", "portrait_3",
-                           "portrait_4", "work_j", "tv_mask_picture"}) {
-    steps.push_back(std::string("allocate ") + name);
-  }
-  steps.push_back("load_picture data/tvMask.jpg");
-  for (const char* name : {"work_l", "work_m", "work_n", "transition_picture", "zibbet_picture"}) {
-    steps.push_back(std::string("allocate ") + name);
-  }
-  steps.push_back("set_word_flash_times");
-  for (int k = 0; k < 8; ++k) steps.push_back("allocate words_pictures[" + std::to_string(k) + "]");
-  steps.push_back("load_picture data/words.jpg");
-  for (int k = 2; k <= 8; ++k) steps.push_back("load_picture data/words" + std::to_string(k) + ".jpg");
-  for (int k = 0; k < 6; ++k) steps.push_back("allocate sublim_pictures[" + std::to_string(k) + "]");
-  steps.push_back("load_picture data/sublim.jpg");
-  for (int k = 2; k <= 6; ++k) steps.push_back("load_picture data/sublim" + std::to_string(k) + ".jpg");
-  steps.insert(steps.end(), {"load_picture data/transition.jpg", "load_picture data/zibbet.jpg", "allocate ray_table"});
-  for (const char* scene : {"raycast", "lattice", "starwarp", "particles", "blobby", "greets"}) {
-    steps.push_back(std::string("init_scene ") + scene);
-  }
-  if (music) steps.push_back("start_music");
-  steps.insert(steps.end(), {"run_scene raycast", "run_scene lattice", "run_scene starwarp", "prepare_scene particles",
-                             "run_scene particles", "prepare_scene greets", "present_picture transition_picture",
-                             "run_scene blobby", "present_picture zibbet_picture", "run_scene greets", "free_music",
-                             "release_buffers", "close_console"});
-  return steps;
-}
+// Whatever keys or quit requests end the scenes' loops.
+const std::vector<std::string> expected_steps = {"present_picture loading picture",
+                                                 "run_scene raycast",
+                                                 "run_scene lattice",
+                                                 "run_scene starwarp",
+                                                 "run_scene particles",
+                                                 "present_picture transition_picture",
+                                                 "run_scene blobby",
+                                                 "present_picture zibbet_picture",
+                                                 "run_scene greets",
+                                                 "free_music"};
 
-TEST(Sequence, TakesItsStepsInTheFixedOrderAndOnlyTheScenesTouchTheKeyboard) {
+TEST(Sequence, PlaysTheScenesInTheFixedOrderAndOnlyTheScenesTouchTheKeyboard) {
   ptc::HeadlessBackend backend(script_ending_every_loop());
   StepRecorder recorder(backend);
   DemoOptions options;
   options.music = false;
   EXPECT_EQ(play_demo(backend, options, &recorder), 0);
-  EXPECT_EQ(recorder.texts(), expected_steps(false));
+  EXPECT_EQ(recorder.texts(), expected_steps);
   EXPECT_EQ(backend.opened().fullscreen, fullscreen_flag) << "the full-screen options";
   EXPECT_EQ(backend.opened().title, "Quorvane by Brasklet productions");
   EXPECT_FALSE(backend.is_open()) << "the console was not closed";
@@ -120,25 +110,84 @@ TEST(Sequence, TakesItsStepsInTheFixedOrderAndOnlyTheScenesTouchTheKeyboard) {
   EXPECT_EQ(recorder.flash_times.blobby, (std::array<int, 2>{50, 105}));
   EXPECT_EQ(recorder.flash_bias, 50);
 
-  // Keys pressed during start-up wait for the scenes' loops.
-  const std::vector<Step>& steps = recorder.steps;
+  // Keys pressed during start-up, between the scenes and at the tear-down
+  // wait for the scenes' loops.
+  std::vector<Step> steps = recorder.steps;
+  steps.insert(steps.begin(), Step{"the start-up", 0, 0});
+  steps.push_back(Step{"the end", backend.key_tests(), backend.key_reads()});
   for (std::size_t i = 0; i + 1 < steps.size(); ++i) {
     if (steps[i].text.rfind("run_scene ", 0) == 0) continue;  // the scenes' own keyboard use
-    EXPECT_EQ(steps[i + 1].key_tests, steps[i].key_tests) << "the keyboard was tested during \"" << steps[i].text << "\"";
-    EXPECT_EQ(steps[i + 1].key_reads, steps[i].key_reads) << "the keyboard was read during \"" << steps[i].text << "\"";
+    EXPECT_EQ(steps[i + 1].key_tests, steps[i].key_tests)
+        << "the keyboard was tested between \"" << steps[i].text << "\" and \"" << steps[i + 1].text << "\"";
+    EXPECT_EQ(steps[i + 1].key_reads, steps[i].key_reads)
+        << "the keyboard was read between \"" << steps[i].text << "\" and \"" << steps[i + 1].text << "\"";
   }
   // One key consumed at each of the scenes' reading points: raycast 1, lattice 2, starwarp 1,
   // particles 2, blobby 1, greets 7 (after each of its six phases and at its end).
   EXPECT_EQ(backend.key_reads(), 14);
 }
 
-TEST(Sequence, WithMusicInitialisesItAfterOpeningAndStartsItAfterTheScenesInitialise) {
-  if (!music_flag) GTEST_SKIP() << "built without music";
-  setenv("SDL_AUDIODRIVER", "dummy", 1);  // whatever the player opens, it opens nothing real
-  ptc::HeadlessBackend backend(script_ending_every_loop());
-  StepRecorder recorder(backend);
-  EXPECT_EQ(play_demo(backend, DemoOptions{}, &recorder), 0);
-  EXPECT_EQ(recorder.texts(), expected_steps(true));
+// Logs the audio library's calls that start and stop the music, among the
+// sequence's steps, with the frames presented so far.
+class MusicLog final : public AudioLibrary, public SequenceObserver {
+ public:
+  explicit MusicLog(const ptc::HeadlessBackend& backend) : backend_(backend) {}
+
+  bool BASS_Init(int, std::uint32_t, std::uint32_t, ptc::NativeWindow*) override {
+    return log(backend_.is_open() ? "BASS_Init, console open" : "BASS_Init, console not open");
+  }
+  bool BASS_Start() override { return true; }
+  MusicHandle BASS_MusicLoad(bool, const void*, std::uint64_t, std::uint32_t, std::uint32_t) override { return 1; }
+  bool BASS_MusicPlayEx(MusicHandle, std::uint32_t, int, bool) override { return log("BASS_MusicPlayEx"); }
+  int BASS_ErrorGetCode() override { return BASS_OK; }
+  bool BASS_Free() override { return log("BASS_Free"); }
+
+  void before(const SequenceEvent& event) override { log(describe(event)); }
+
+  std::vector<std::string> entries;
+
+ private:
+  bool log(const std::string& what) {
+    entries.push_back(what + " @" + std::to_string(backend_.frames_presented()));
+    return true;
+  }
+  const ptc::HeadlessBackend& backend_;
+};
+
+TEST(Sequence, StartsTheMusicWithTheFirstSceneAndFreesItAtTheTearDownEvenWhenItIsOff) {
+  for (const bool music : {true, false}) {
+    if (music && !music_flag) continue;  // built without music
+    SCOPED_TRACE(music ? "music on" : "music off");
+    ptc::HeadlessBackend backend(script_ending_every_loop());
+    MusicLog library(backend);
+    set_music_services({&library, [&](ptc::NativeWindow*, const char* text) {
+                          library.entries.push_back(std::string("box: ") + text);
+                        }});
+    DemoOptions options;
+    options.music = music;
+    EXPECT_EQ(play_demo(backend, options, &library), 0);
+    set_music_services({});
+
+    // The library's calls (and any box) among the steps around them.
+    std::vector<std::string> got;
+    for (const std::string& entry : library.entries) {
+      if (entry.rfind("BASS_", 0) == 0 || entry.rfind("box", 0) == 0 ||
+          entry.rfind("present_picture loading", 0) == 0 || entry.rfind("run_scene raycast", 0) == 0 ||
+          entry.rfind("free_music", 0) == 0) {
+        got.push_back(entry);
+      }
+    }
+    // Frame 0 is the loading picture; nothing comes between the music's
+    // start and the first scene's first frame, frame 1.
+    const std::string end = "@" + std::to_string(backend.frames_presented());
+    std::vector<std::string> expected = {"present_picture loading picture @0", "run_scene raycast @1",
+                                         "free_music " + end, "BASS_Free " + end};
+    if (music) {
+      expected.insert(expected.begin(), "BASS_Init, console open @0");
+      expected.insert(expected.begin() + 2, "BASS_MusicPlayEx @1");
+    }
+    EXPECT_EQ(got, expected);
+  }
 }
 
 TEST(Sequence, AQuitRequestEndsEveryRemainingLoopAndReachesTheTearDown) {
@@ -150,11 +199,8 @@ TEST(Sequence, AQuitRequestEndsEveryRemainingLoopAndReachesTheTearDown) {
     DemoOptions options;
     options.music = false;
     EXPECT_EQ(play_demo(backend, options, &recorder), 0);
-    const std::vector<std::string> texts = recorder.texts();
-    ASSERT_GE(texts.size(), 3u);
-    EXPECT_EQ(std::vector<std::string>(texts.end() - 3, texts.end()),
-              (std::vector<std::string>{"free_music", "release_buffers", "close_console"}))
-        << "quit at frame " << quit_frame;
+    EXPECT_EQ(recorder.texts(), expected_steps) << "quit at frame " << quit_frame;
+    EXPECT_FALSE(backend.is_open()) << "quit at frame " << quit_frame << ": the console was not closed";
     // The sequence's own three pictures, and the raycast scene's frames before the quit (from
     // frame 1, after the loading picture); every later loop ended at its first test.
     const std::int64_t raycast_frames = quit_frame > 1 ? quit_frame - 1 : 0;
