@@ -1,6 +1,6 @@
 // The picture memory the scenes share: thirty ScreenBuffers and the raycast
-// ray table, allocated once by the entry sequence in a fixed order (see
-// sequence.cpp) and alive until the end of the run; nothing is reallocated.
+// ray table, allocated once by the entry sequence (shared_pictures_allocate)
+// and alive until the end of the run; nothing is reallocated.
 // Each scene receives the record in its init and keeps a pointer to it, so
 // the record must outlive the scene's run; which buffers a scene borrows,
 // and what it leaves in them for the next, its header says.
@@ -62,6 +62,13 @@ struct SharedPictures {
   WordFlashTimes word_flash_times{};
   int word_flash_bias = 0;
 };
+
+class SharedPictureMemory;
+
+// Gives every buffer of `shared` and the ray table their memory, in the
+// sequence's fixed order; the first five buffers are cleared to black, the
+// others are filled by whoever uses them first.
+void shared_pictures_allocate(SharedPictureMemory& memory, SharedPictures& shared);
 
 // Owns the shared memory: hands out buffers in the order they are asked for
 // and frees them all at once.

@@ -13,15 +13,7 @@ SceneRig::SceneRig(FrameRate rate, std::vector<std::int64_t> key_frames)
   console.open("scene test", screen_width, screen_height, ptc::program_format(), 0);
   console.update();  // the loading picture
   frames.clear();
-  for (ScreenBuffer** buffer : {&shared.work_a, &shared.work_b, &shared.work_c, &shared.work_d, &shared.work_e,
-                                &shared.portrait_1, &shared.portrait_2, &shared.portrait_3, &shared.portrait_4,
-                                &shared.work_j, &shared.tv_mask_picture, &shared.work_l, &shared.work_m,
-                                &shared.work_n, &shared.transition_picture, &shared.zibbet_picture}) {
-    *buffer = memory.allocate_buffer();
-  }
-  for (ScreenBuffer*& buffer : shared.words_pictures) buffer = memory.allocate_buffer();
-  for (ScreenBuffer*& buffer : shared.sublim_pictures) buffer = memory.allocate_buffer();
-  shared.ray_table = memory.allocate_ray_table();
+  shared_pictures_allocate(memory, shared);
 }
 
 std::vector<double> loop_frame_times(FrameRate rate, double length, double start, bool first_delta_zero) {

@@ -71,56 +71,23 @@ void present_picture(const SceneContext& context, const ScreenBuffer& picture, c
   context.console.update();
 }
 
-// Every buffer the scenes share exists before the first scene initialises,
-// and none is reallocated: the scenes keep pointers into them from their
-// init to the end of the run. The first five start black, as the scenes
-// that use them first expect; the others are filled by whoever uses them
-// first. The shared pictures, and the two the sequence shows between
-// scenes, are loaded into them here.
-void allocate_shared_pictures(SharedPictureMemory& memory, SharedPictures& shared) {
-  shared.work_a = memory.allocate_buffer();
-  shared.work_b = memory.allocate_buffer();
-  shared.work_c = memory.allocate_buffer();
-  shared.work_d = memory.allocate_buffer();
-  shared.work_e = memory.allocate_buffer();
-  for (ScreenBuffer* buffer : {shared.work_a, shared.work_b, shared.work_c, shared.work_d, shared.work_e}) {
-    buffer->clear();
-  }
-  shared.portrait_1 = memory.allocate_buffer();
-  shared.portrait_2 = memory.allocate_buffer();
-  shared.portrait_3 = memory.allocate_buffer();
-  shared.portrait_4 = memory.allocate_buffer();
-  shared.work_j = memory.allocate_buffer();
-  shared.tv_mask_picture = memory.allocate_buffer();
+// The shared pictures, and the two the sequence shows between scenes, into
+// the buffers shared_pictures_allocate gave them.
+void load_shared_pictures(SharedPictures& shared) {
   load_picture("data/tvMask.jpg", shared.tv_mask_picture);
-  shared.work_l = memory.allocate_buffer();
-  shared.work_m = memory.allocate_buffer();
-  shared.work_n = memory.allocate_buffer();
-  shared.transition_picture = memory.allocate_buffer();
-  shared.zibbet_picture = memory.allocate_buffer();
-
-  shared.word_flash_times = WordFlashTimes{{50, 100}, {50, 100}, {50, 105}};
-  shared.word_flash_bias = 50;
-
   static const char* const word_files[] = {"data/words.jpg",  "data/words2.jpg", "data/words3.jpg",
                                            "data/words4.jpg", "data/words5.jpg", "data/words6.jpg",
                                            "data/words7.jpg", "data/words8.jpg"};
-  for (ScreenBuffer*& picture : shared.words_pictures) picture = memory.allocate_buffer();
   for (std::size_t k = 0; k < shared.words_pictures.size(); ++k) {
     load_picture(word_files[k], shared.words_pictures[k]);
   }
-
   static const char* const sublim_files[] = {"data/sublim.jpg",  "data/sublim2.jpg", "data/sublim3.jpg",
                                              "data/sublim4.jpg", "data/sublim5.jpg", "data/sublim6.jpg"};
-  for (ScreenBuffer*& picture : shared.sublim_pictures) picture = memory.allocate_buffer();
   for (std::size_t k = 0; k < shared.sublim_pictures.size(); ++k) {
     load_picture(sublim_files[k], shared.sublim_pictures[k]);
   }
-
   load_picture("data/transition.jpg", shared.transition_picture);
   load_picture("data/zibbet.jpg", shared.zibbet_picture);
-
-  shared.ray_table = memory.allocate_ray_table();
 }
 
 // Each scene keeps the shared record as it initialises and reads its own
@@ -180,7 +147,13 @@ int play_demo(ptc::Backend& backend, const DemoOptions& options, SequenceObserve
 
     SharedPictureMemory memory;
     SharedPictures shared;
-    allocate_shared_pictures(memory, shared);
+    // Every buffer the scenes share exists before the first scene
+    // initialises, and none is reallocated: the scenes keep pointers into
+    // them to the end of the run.
+    shared_pictures_allocate(memory, shared);
+    shared.word_flash_times = WordFlashTimes{{50, 100}, {50, 100}, {50, 105}};
+    shared.word_flash_bias = 50;
+    load_shared_pictures(shared);
     steps.share(&shared);
     init_scenes(shared);
     // Only once every scene has loaded, so that the music starts with the
