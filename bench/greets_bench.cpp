@@ -12,9 +12,9 @@ namespace {
 
 void greets_ripple_grid(benchmark::State& state) {
   RippleGrid grid;
-  ripple_grid_at_rest(grid);
+  greets_ripple_grid_at_rest(grid);
   for (auto _ : state) {
-    build_ripple_grid(grid);
+    greets_build_ripple_grid(grid);
     benchmark::DoNotOptimize(grid.x.data());
   }
   state.SetItemsProcessed(state.iterations() * node_grid_nodes);
@@ -23,11 +23,11 @@ BENCHMARK(greets_ripple_grid)->Unit(benchmark::kMicrosecond);
 
 void greets_grid_map(benchmark::State& state) {
   RippleGrid grid;
-  ripple_grid_at_rest(grid);
+  greets_ripple_grid_at_rest(grid);
   ScreenBuffer map;
   for (auto _ : state) {
-    build_ripple_grid(grid);
-    build_grid_map(grid, map.indices());
+    greets_build_ripple_grid(grid);
+    greets_build_grid_map(grid, map.indices());
     benchmark::DoNotOptimize(map.pixels());
   }
   state.SetItemsProcessed(state.iterations() * screen_pixels);
@@ -36,12 +36,12 @@ BENCHMARK(greets_grid_map)->Unit(benchmark::kMicrosecond);
 
 void greets_ripple_gather(benchmark::State& state) {
   RippleGrid grid;
-  ripple_grid_at_rest(grid);
+  greets_ripple_grid_at_rest(grid);
   ScreenBuffer map, picture, warped;
   for (int i = 0; i < screen_pixels; ++i) picture[i] = static_cast<Pixel>(i * 2654435761u) & 0xFFFFFFu;
   for (auto _ : state) {
-    build_ripple_grid(grid);
-    build_grid_map(grid, map.indices());
+    greets_build_ripple_grid(grid);
+    greets_build_grid_map(grid, map.indices());
     gather_pixels(map.indices(), picture.pixels(), warped.pixels());
     benchmark::DoNotOptimize(warped.pixels());
   }

@@ -18,29 +18,29 @@ namespace {
 const Vector3 eye{0.5, 0.5, 0.0};
 constexpr double theta_per_frame = 0.322 / 60;  // radians per frame at 60 fps
 
-std::int64_t marches(const MarchTally& t) { return t.grid_marches + t.pixel_marches + t.normal_marches; }
-std::int64_t steps(const MarchTally& t) { return t.grid_steps + t.pixel_steps + t.normal_steps; }
+std::int64_t marches(const MetaballMarchTally& t) { return t.grid_marches + t.pixel_marches + t.normal_marches; }
+std::int64_t steps(const MetaballMarchTally& t) { return t.grid_steps + t.pixel_steps + t.normal_steps; }
 
 void blobby_ray_casting(benchmark::State& state) {
   auto caster = std::make_unique<MetaballCaster>();
-  falloff_table_build(caster->field.falloff);
+  metaball_falloff_table_build(caster->field.falloff);
   ScreenBuffer shade, wire;
   double theta = 0.0;
   std::int64_t most_marches = 0, most_steps = 0;
   for (auto _ : state) {
-    const MarchTally before = caster->field.tally;
+    const MetaballMarchTally before = caster->field.tally;
     shade.clear();
     wire.clear();
     blobby_pose(caster->field, theta);
     theta += theta_per_frame;
-    cast_grid(*caster, eye);
-    draw_grid_wire(*caster, wire.pixels());
-    shade_blocks(*caster, eye, shade.pixels());
+    metaball_cast_grid(*caster, eye);
+    metaball_draw_grid_wire(*caster, wire.pixels());
+    metaball_shade_blocks(*caster, eye, shade.pixels());
     benchmark::DoNotOptimize(shade.pixels());
     most_marches = std::max(most_marches, marches(caster->field.tally) - marches(before));
     most_steps = std::max(most_steps, steps(caster->field.tally) - steps(before));
   }
-  const MarchTally& t = caster->field.tally;
+  const MetaballMarchTally& t = caster->field.tally;
   auto per_frame = [](std::int64_t n) {
     return benchmark::Counter(static_cast<double>(n), benchmark::Counter::kAvgIterations);
   };

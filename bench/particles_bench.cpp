@@ -14,11 +14,11 @@ namespace {
 
 void particles_warp_map(benchmark::State& state) {
   WarpGrid grid;
-  warp_grid_at_rest(grid);
+  particles_warp_grid_at_rest(grid);
   std::vector<std::int32_t> map(screen_pixels);
   for (auto _ : state) {
-    jitter_warp_grid(grid);
-    build_warp_map(grid, map.data());
+    particles_jitter_warp_grid(grid);
+    particles_build_warp_map(grid, map.data());
     benchmark::DoNotOptimize(map.data());
   }
   state.SetItemsProcessed(state.iterations() * screen_pixels);

@@ -42,7 +42,7 @@ void blobby_frame_pictures(double scene_time, bool (&flash_pending)[2], Pixel* s
                     wire_picture().pixels(), surface);
   }
   for (int k = 0; k < 2; ++k) {
-    frame_flash_show(flash_pending[k], scene_time, flash_moments[k], flash_picture(k), surface);
+    word_flash_frame_show(flash_pending[k], scene_time, flash_moments[k], flash_picture(k), surface);
   }
 }
 
@@ -50,9 +50,9 @@ void blobby_frame_pictures(double scene_time, bool (&flash_pending)[2], Pixel* s
 // surface before its words and flashes.
 void blobby_compose(Pixel* surface) {
   const Vector3& eye = scene.camera.position;
-  cast_grid(scene.caster, eye);
-  draw_grid_wire(scene.caster, wire_picture().pixels());
-  shade_blocks(scene.caster, eye, blobs_picture().pixels());
+  metaball_cast_grid(scene.caster, eye);
+  metaball_draw_grid_wire(scene.caster, wire_picture().pixels());
+  metaball_shade_blocks(scene.caster, eye, blobs_picture().pixels());
   add_buffers_saturate(blobs_picture().pixels(), wire_picture().pixels(), sum_picture());
   blur8_buffer(sum_picture(), surface);
   apply_tv_mask(tv_mask(), surface);
@@ -86,7 +86,7 @@ void blobby_init(const SharedPictures& shared) {
   scene.shared = &shared;
   MetaballField& field = scene.caster.field;
   field.blobs = {};  // centres (0, 0, -50), bounding radius 32
-  falloff_table_build(field.falloff);
+  metaball_falloff_table_build(field.falloff);
   const Vector3& eye = scene.camera.position;
   for (Vector3& light : field.lights) vec_set(light, eye.x, eye.y, light_depth);
   ConfigReader reader;

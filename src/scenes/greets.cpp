@@ -90,8 +90,8 @@ void ripple_into_screen(Pixel* screen) {
   Pixel* warped = faded_picture();
   render_lattice(picture);
   add_buffer_saturate(greetings_picture(), picture);
-  build_ripple_grid(scene.ripple);
-  build_grid_map(scene.ripple, source_map());
+  greets_build_ripple_grid(scene.ripple);
+  greets_build_grid_map(scene.ripple, source_map());
   gather_pixels(source_map(), picture, warped);  // checked: edge nodes map past the picture
   blur8_buffer(warped, screen);
 }
@@ -175,7 +175,7 @@ void greets_init(const SharedPictures& shared) {
   scene.shared = &shared;
   lattice_mesh_build(scene.lattice, lattice_point_count, 0);
   lattice_fill_grid(scene.lattice.rest);
-  ripple_grid_at_rest(scene.ripple);
+  greets_ripple_grid_at_rest(scene.ripple);
   load_jpeg_picture("data/greets.jpg", shared.work_n->pixels());
   path_load(scene.camera_location_path, "data/g-camera.bsp");
   path_load(scene.camera_axis_path, "data/g-axis.bsp");

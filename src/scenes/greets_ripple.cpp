@@ -30,9 +30,9 @@ int swung_coordinate(int rest, int offset, int divisor, double swing, int middle
 
 }  // namespace
 
-void ripple_grid_at_rest(RippleGrid& grid) { node_grid_at_rest(grid); }
+void greets_ripple_grid_at_rest(RippleGrid& grid) { node_grid_at_rest(grid); }
 
-void build_ripple_grid(RippleGrid& grid) {
+void greets_build_ripple_grid(RippleGrid& grid) {
   grid.phase += phase_step;
   if (grid.phase >= phase_end) grid.phase = 0.0;
   const int front = static_cast<int>(grid.phase);
@@ -54,7 +54,7 @@ void build_ripple_grid(RippleGrid& grid) {
   }
 }
 
-void build_grid_map(const RippleGrid& grid, std::int32_t* map) {
+void greets_build_grid_map(const RippleGrid& grid, std::int32_t* map) {
   for (int r = 0; r < node_grid_rows; ++r) {
     for (int k = 0; k < node_grid_columns; ++k) {
       const int a = node_grid_node(r, k);

@@ -17,14 +17,14 @@ struct RippleGrid : NodeGrid {
 };
 
 // Every node at its rest position (16k, 16r); the phase is left alone.
-void ripple_grid_at_rest(RippleGrid& grid);
+void greets_ripple_grid_at_rest(RippleGrid& grid);
 
 // Advances the phase by one frame and moves every node for it. A node moves
 // along its line to the centre and never crosses the screen's middle lines
 // (x = 320, y = 240); nodes swung outwards past the edges stop on them.
-void build_ripple_grid(RippleGrid& grid);
+void greets_build_ripple_grid(RippleGrid& grid);
 
 // Fills the 307,200 pixel indices of `map`: each 16 x 16 cell walks from its
 // top-left node, down towards the node below and across towards the node on
 // the right (the last column and row use their own node instead).
-void build_grid_map(const RippleGrid& grid, std::int32_t* map);
+void greets_build_grid_map(const RippleGrid& grid, std::int32_t* map);

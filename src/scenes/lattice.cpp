@@ -48,10 +48,11 @@ void add_portraits(double time) {
   const std::array<ScreenBuffer*, 4> pictures = portrait_pictures();
   for (std::size_t k = 0; k < pictures.size(); ++k) {
     const LatticeParameters::Portrait& portrait = scene.parameters.portraits[k];
-    const std::optional<long long> extra = portrait_extra_passes(now, portrait.time, scene.parameters.portrait_window);
+    const std::optional<long long> extra =
+        lattice_portrait_extra_passes(now, portrait.time, scene.parameters.portrait_window);
     if (!extra) continue;
-    std::memcpy(portrait_scratch(), pictures[k]->pixels(), portrait_pixels * sizeof(Pixel));
-    portrait_blur_add(portrait.row, *extra, portrait_scratch(), draw_buffer());
+    std::memcpy(portrait_scratch(), pictures[k]->pixels(), lattice_portrait_pixels * sizeof(Pixel));
+    lattice_portrait_blur_add(portrait.row, *extra, portrait_scratch(), draw_buffer());
   }
 }
 
@@ -68,7 +69,7 @@ double play_opening(const SceneContext& context, ptc::Timer& timer) {
     std::memcpy(draw, blurred, screen_bytes);
     const int level = static_cast<int>(frame.time / transition * cross_fade_full);
     subtract_buffer_saturate(tv_mask(), blurred);
-    cross_fade(level, raycast_picture(), blurred, frame.surface);
+    lattice_cross_fade(level, raycast_picture(), blurred, frame.surface);
   });
 }
 
@@ -103,10 +104,10 @@ LatticeParameters lattice_read_parameters(ConfigReader& reader) {
 void lattice_init(const SharedPictures& shared) {
   scene.shared = &shared;
   lattice_flight_load(scene.flight);
-  load_bmp_picture(portrait_width, portrait_height, "data/ramblekin.bmp", shared.portrait_1->pixels());
-  load_bmp_picture(portrait_width, portrait_height, "data/quib.bmp", shared.portrait_2->pixels());
-  load_bmp_picture(portrait_width, portrait_height, "data/dorvan.bmp", shared.portrait_3->pixels());
-  load_bmp_picture(portrait_width, portrait_height, "data/pelk.bmp", shared.portrait_4->pixels());
+  load_bmp_picture(lattice_portrait_width, lattice_portrait_height, "data/ramblekin.bmp", shared.portrait_1->pixels());
+  load_bmp_picture(lattice_portrait_width, lattice_portrait_height, "data/quib.bmp", shared.portrait_2->pixels());
+  load_bmp_picture(lattice_portrait_width, lattice_portrait_height, "data/dorvan.bmp", shared.portrait_3->pixels());
+  load_bmp_picture(lattice_portrait_width, lattice_portrait_height, "data/pelk.bmp", shared.portrait_4->pixels());
   ConfigReader reader;
   config_open(reader, lattice_parameter_file);
   scene.parameters = lattice_read_parameters(reader);

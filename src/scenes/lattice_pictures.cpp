@@ -37,8 +37,8 @@ void blur_portrait_row(Pixel* row) {
   std::uint64_t left_far = load_pair(row);       // x - 4: columns 0, 1 are never written
   std::uint64_t left_near = load_pair(row + 2);  // x - 2: columns 2, 3 are never written
   std::uint64_t right_near = load_pair(row + 6);  // x + 2, not yet written
-  const int last_pair = portrait_first_column + portrait_shown_columns - 2;  // 304
-  for (int x = portrait_first_column; x <= last_pair; x += 2) {
+  const int last_pair = lattice_portrait_first_column + lattice_portrait_shown_columns - 2;  // 304
+  for (int x = lattice_portrait_first_column; x <= last_pair; x += 2) {
     const std::uint64_t right_far = load_pair(row + x + 4);  // not yet written
     const std::uint64_t blurred = quarter(left_far) + quarter(left_near) + quarter(right_near) + quarter(right_far);
     store_pair(row + x, blurred);
@@ -50,8 +50,9 @@ void blur_portrait_row(Pixel* row) {
 
 // The shown part of a portrait row onto a screen row, per byte saturating.
 void add_portrait_row(const Pixel* portrait_row, Pixel* screen_row) {
-  for (int x = 0; x < portrait_shown_columns; x += 2) {
-    const __m128i sum = _mm_adds_epu8(load_two(screen_row + x), load_two(portrait_row + portrait_first_column + x));
+  for (int x = 0; x < lattice_portrait_shown_columns; x += 2) {
+    const __m128i sum =
+        _mm_adds_epu8(load_two(screen_row + x), load_two(portrait_row + lattice_portrait_first_column + x));
     store_two(screen_row + x, sum);
   }
 }
@@ -60,13 +61,13 @@ int clamped_grey(double grey) { return static_cast<int>(std::clamp(grey, 0.0, 25
 
 }  // namespace
 
-CrossFadeGreys cross_fade_greys(int level) {
+LatticeCrossFadeGreys lattice_cross_fade_greys(int level) {
   const double theta = level * 3.14159 / 512;  // this value of pi, as the fade was tuned with
-  return CrossFadeGreys{clamped_grey(256 - 256 * std::cos(theta)), clamped_grey(256 - 256 * std::sin(theta))};
+  return LatticeCrossFadeGreys{clamped_grey(256 - 256 * std::cos(theta)), clamped_grey(256 - 256 * std::sin(theta))};
 }
 
-void cross_fade(int level, const Pixel* from, const Pixel* to, Pixel* destination) {
-  const CrossFadeGreys greys = cross_fade_greys(level);
+void lattice_cross_fade(int level, const Pixel* from, const Pixel* to, Pixel* destination) {
+  const LatticeCrossFadeGreys greys = lattice_cross_fade_greys(level);
   const __m128i from_grey = _mm_set1_epi32(static_cast<int>(pixel_grey(static_cast<unsigned>(greys.from))));
   const __m128i to_grey = _mm_set1_epi32(static_cast<int>(pixel_grey(static_cast<unsigned>(greys.to))));
   for (int i = 0; i < screen_pixels; i += 4) {
@@ -76,19 +77,19 @@ void cross_fade(int level, const Pixel* from, const Pixel* to, Pixel* destinatio
   }
 }
 
-std::optional<long long> portrait_extra_passes(long long now, long long moment, long long window) {
+std::optional<long long> lattice_portrait_extra_passes(long long now, long long moment, long long window) {
   const long long closeness = window - std::llabs(now - moment) + 10;
   if (closeness <= 0) return std::nullopt;
   return window - std::min(window, closeness);
 }
 
-void portrait_blur_add(int row, long long extra_passes, Pixel* picture, Pixel* destination) {
+void lattice_portrait_blur_add(int row, long long extra_passes, Pixel* picture, Pixel* destination) {
   for (long long pass = 0; pass <= extra_passes; ++pass) {
-    for (int r = 0; r < portrait_shown_rows; ++r) blur_portrait_row(picture + r * portrait_width);
+    for (int r = 0; r < lattice_portrait_shown_rows; ++r) blur_portrait_row(picture + r * lattice_portrait_width);
   }
-  for (int r = 0; r < portrait_shown_rows; ++r) {
+  for (int r = 0; r < lattice_portrait_shown_rows; ++r) {
     const long long screen_row = static_cast<long long>(row) + r;
     if (screen_row < 0 || screen_row >= screen_height) continue;  // clipped: off the screen
-    add_portrait_row(picture + r * portrait_width, destination + screen_row * screen_width);
+    add_portrait_row(picture + r * lattice_portrait_width, destination + screen_row * screen_width);
   }
 }

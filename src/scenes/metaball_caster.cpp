@@ -60,9 +60,9 @@ void fill_block(MetaballCaster& caster, int block_row, int block_column, const V
   const int x0 = block_column * metaball_block_size;
   const int y0 = block_row * metaball_block_size;
   if (all_corners_hit) {
-    fill_block_blended(caster.field, x0, y0, eye, destination);
+    metaball_fill_block_blended(caster.field, x0, y0, eye, destination);
   } else {
-    fill_block_marched(caster.field, x0, y0, eye, destination);
+    metaball_fill_block_marched(caster.field, x0, y0, eye, destination);
   }
 }
 
@@ -95,19 +95,21 @@ bool metaball_grid_hit(const MetaballCaster& caster, int r, int c) {
   return caster.hit_grid[r][c].z != 0.0;
 }
 
-void cast_grid(MetaballCaster& caster, const Vector3& eye) {
+void metaball_cast_grid(MetaballCaster& caster, const Vector3& eye) {
   for (int r = 0; r < metaball_grid_rows; ++r) {
     for (int c = 0; c < metaball_grid_columns; ++c) {
       const Vector3 target = metaball_grid_target(c * metaball_block_size, r * metaball_block_size);
-      // All three tests are made: march_grid_ray reads what they store.
+      // All three tests are made: metaball_march_grid_ray reads what
+      // they store.
       bool all_spheres_hit = true;
-      for (Blob& blob : caster.field.blobs) all_spheres_hit = sphere_test(eye, target, blob) && all_spheres_hit;
-      caster.hit_grid[r][c] = all_spheres_hit ? march_grid_ray(caster.field, eye, target) : Vector3{};
+      for (MetaballBlob& blob : caster.field.blobs)
+        all_spheres_hit = metaball_sphere_test(eye, target, blob) && all_spheres_hit;
+      caster.hit_grid[r][c] = all_spheres_hit ? metaball_march_grid_ray(caster.field, eye, target) : Vector3{};
     }
   }
 }
 
-void draw_grid_wire(const MetaballCaster& caster, Pixel* destination) {
+void metaball_draw_grid_wire(const MetaballCaster& caster, Pixel* destination) {
   for (int r = 1; r < metaball_grid_rows; ++r) {
     for (int c = 1; c < metaball_grid_columns - 1; ++c) {
       if (!metaball_grid_hit(caster, r, c)) continue;
@@ -122,7 +124,7 @@ void draw_grid_wire(const MetaballCaster& caster, Pixel* destination) {
   }
 }
 
-void shade_blocks(MetaballCaster& caster, const Vector3& eye, Pixel* destination) {
+void metaball_shade_blocks(MetaballCaster& caster, const Vector3& eye, Pixel* destination) {
   for (auto& row : caster.block_filled) row.fill(false);
   // Entries on the grid's border are never visited, only read as corners.
   for (int r = 1; r < metaball_grid_rows - 1; ++r) {
@@ -132,29 +134,29 @@ void shade_blocks(MetaballCaster& caster, const Vector3& eye, Pixel* destination
   }
 }
 
-void fill_block_marched(MetaballField& field, int x0, int y0, const Vector3& eye, Pixel* destination) {
+void metaball_fill_block_marched(MetaballField& field, int x0, int y0, const Vector3& eye, Pixel* destination) {
   if (!block_inside_grid(x0, y0)) return;
   for (int y = y0; y < y0 + metaball_block_size; y += unit) {
     for (int x = x0; x < x0 + metaball_block_size; x += unit) {
-      put_unit(destination, x, y, march_pixel(field, eye, metaball_grid_target(x, y)));
+      put_unit(destination, x, y, metaball_march_pixel(field, eye, metaball_grid_target(x, y)));
     }
   }
 }
 
-void fill_block_blended(MetaballField& field, int x0, int y0, const Vector3& eye, Pixel* destination) {
+void metaball_fill_block_blended(MetaballField& field, int x0, int y0, const Vector3& eye, Pixel* destination) {
   if (!block_inside_grid(x0, y0)) return;
   const int x1 = x0 + metaball_block_size;
   const int y1 = y0 + metaball_block_size;
   std::array<Vector3, 4> corners;
-  corners[0] = march_normal(field, eye, metaball_grid_target(x0, y0));
-  corners[1] = march_normal(field, eye, metaball_grid_target(x1, y0));
-  corners[2] = march_normal(field, eye, metaball_grid_target(x0, y1));
-  corners[3] = march_normal(field, eye, metaball_grid_target(x1, y1));
-  blend_block_normals(corners, field.lights, x0, y0, destination);
+  corners[0] = metaball_march_normal(field, eye, metaball_grid_target(x0, y0));
+  corners[1] = metaball_march_normal(field, eye, metaball_grid_target(x1, y0));
+  corners[2] = metaball_march_normal(field, eye, metaball_grid_target(x0, y1));
+  corners[3] = metaball_march_normal(field, eye, metaball_grid_target(x1, y1));
+  metaball_blend_block_normals(corners, field.lights, x0, y0, destination);
 }
 
-void blend_block_normals(const std::array<Vector3, 4>& corners, const std::array<Vector3, 3>& lights, int x0, int y0,
-                         Pixel* destination) {
+void metaball_blend_block_normals(const std::array<Vector3, 4>& corners, const std::array<Vector3, 3>& lights, int x0,
+                                  int y0, Pixel* destination) {
   if (!block_inside_grid(x0, y0)) return;
   const double steps = metaball_block_size;  // per grid-pixel
   Vector3 left = corners[0];
@@ -165,7 +167,7 @@ void blend_block_normals(const std::array<Vector3, 4>& corners, const std::array
     const Vector3 across_step = vec_div(vec_sub(right, left), steps);
     Vector3 n = left;
     for (int column = 0; column < units_per_block; ++column) {
-      put_unit(destination, x0 + unit * column, y0 + unit * row, shade_normal(lights, n));
+      put_unit(destination, x0 + unit * column, y0 + unit * row, metaball_shade_normal(lights, n));
       n = vec_add(vec_add(n, across_step), across_step);
     }
     left = vec_add(vec_add(left, left_step), left_step);

@@ -22,7 +22,7 @@ struct ParticlesScene {
   ParticlesParameters parameters;
   SplinePath figure_location_path;  // steps are set every frame: the files' are never used
   SplinePath figure_axis_path;
-  ArmPaths arms;
+  FigureArmPaths arms;
   ParticleFigure figure = figure_create();
   Camera camera;  // never moves: the view maps (x, y, z) to (-x - 0.5, -y - 0.5, z)
   WarpGrid warp;
@@ -51,8 +51,8 @@ const Pixel* flash_picture(int k) { return scene.shared->sublim_pictures[first_f
 // The previous picture seen through the jittered grid and two rows higher,
 // the figure drawn over it, blurred back into F with colour fringes.
 void feedback_step() {
-  jitter_warp_grid(scene.warp);
-  build_warp_map(scene.warp, warp_map());
+  particles_jitter_warp_grid(scene.warp);
+  particles_build_warp_map(scene.warp, warp_map());
   // C = U[M]: the tables' int32 entries travel through the gather as pixels.
   gather_pixels(warp_map(), reinterpret_cast<const Pixel*>(row_shift_table()), reinterpret_cast<Pixel*>(source_map()));
   gather_pixels(source_map(), feedback_picture(), work_picture());
@@ -75,13 +75,13 @@ void simulate(double dt) {
   figure_project(scene.figure, figure_focal, figure_centre_x, figure_centre_y);
   feedback_step();
   const Vector3& anchor = scene.figure.vertices[0].screen;
-  grab_snapshot(scene.ring, anchor.x, anchor.y, feedback_picture());
+  snapshot_grab(scene.ring, anchor.x, anchor.y, feedback_picture());
 }
 
 // F on the screen with the snapshot strip over it.
 void show_feedback(Pixel* screen) {
   std::memcpy(screen, feedback_picture(), screen_bytes);
-  draw_snapshot_strip(scene.ring, screen);
+  snapshot_draw_strip(scene.ring, screen);
 }
 
 struct FirstPhaseState {
@@ -115,7 +115,7 @@ void first_phase_frame(FirstPhaseState& state, double time, double dt, Pixel* sc
     subtract_buffer_saturate(tv_mask(), screen);
   }
   show_words(time, screen);
-  frame_flash_show(state.flash_pending, time, first_flash_moment, flash_picture(0), screen);
+  word_flash_frame_show(state.flash_pending, time, first_flash_moment, flash_picture(0), screen);
 }
 
 // The first phase from time 0; returns the scene time reached.
@@ -130,7 +130,7 @@ void play_second_phase(const SceneContext& context, ptc::Timer& timer, double ti
   bool flash_pending = true;
   play_frame_loop(context, timer, time, scene.parameters.phase2_length, [&](const SceneFrame& frame) {
     particles_live_frame(frame.step, frame.surface);
-    frame_flash_show(flash_pending, frame.time, second_flash_moment, flash_picture(1), frame.surface);
+    word_flash_frame_show(flash_pending, frame.time, second_flash_moment, flash_picture(1), frame.surface);
   });
 }
 
@@ -151,7 +151,7 @@ void particles_init(const SharedPictures& shared) {
   path_load(scene.figure_location_path, "data/p-loc.bsp");
   path_load(scene.figure_axis_path, "data/p-axis.bsp");
   figure_init_arm_paths(scene.arms);
-  warp_grid_at_rest(scene.warp);
+  particles_warp_grid_at_rest(scene.warp);
   snapshot_ring_allocate(scene.ring);
   ConfigReader reader;
   config_open(reader, particles_parameter_file);
@@ -162,8 +162,8 @@ void particles_init(const SharedPictures& shared) {
 void particles_set_parameters(const ParticlesParameters& parameters) { scene.parameters = parameters; }
 
 void particles_prepare() {
-  fill_row_shift_table(row_shift_table());
-  fill_identity_map(warp_map());
+  particles_fill_row_shift_table(row_shift_table());
+  particles_fill_identity_map(warp_map());
   scene.shared->work_b->clear();
   scene.shared->work_e->clear();
 }

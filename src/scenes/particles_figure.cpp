@@ -26,18 +26,20 @@ Vector3 random_offset() {
   return {x, y, z};
 }
 
-SplinePath& member_path(ArmPaths& arms, int arm, int member) { return arms.members[arm * arm_member_count + member]; }
+SplinePath& member_path(FigureArmPaths& arms, int arm, int member) {
+  return arms.members[arm * figure_arm_member_count + member];
+}
 
 void add_key(SplinePath& path, const Vector3& p, double t) { path_add_key(path, p.x, p.y, p.z, t); }
 
 // Points the sample path at fresh keys without reallocating: the state
 // path_init and four path_add_key calls would leave, in the memory it has.
-void reset_sample_path(SplinePath& path, const std::array<Vector3, arm_member_count>& keys) {
-  for (int k = 0; k < arm_member_count; ++k) {
+void reset_sample_path(SplinePath& path, const std::array<Vector3, figure_arm_member_count>& keys) {
+  for (int k = 0; k < figure_arm_member_count; ++k) {
     path.points[k] = keys[k];
     path.times[k] = k;
   }
-  path.count = arm_member_count;
+  path.count = figure_arm_member_count;
   path.segment = 0;
   path.time = 0.0;
   path.step = sample_step;
@@ -59,38 +61,38 @@ ParticleFigure figure_create() {
   return figure;
 }
 
-void figure_init_arm_paths(ArmPaths& arms) {
+void figure_init_arm_paths(FigureArmPaths& arms) {
   for (SplinePath& path : arms.members) path_init(path);
   for (int g = 0; g < figure_arm_count; ++g) {
-    for (int m = 0; m < arm_member_count; ++m) {
+    for (int m = 0; m < figure_arm_member_count; ++m) {
       add_key(member_path(arms, g, m), vec_scale(arm_directions[g], member_reach * m), 0.0);
     }
   }
   for (int g = 0; g < figure_arm_count; ++g) {
-    for (int i = 1; i < arm_key_count; ++i) {
+    for (int i = 1; i < figure_arm_key_count; ++i) {
       add_key(member_path(arms, g, 0), Vector3{}, i);
-      for (int m = 1; m < arm_member_count; ++m) {
+      for (int m = 1; m < figure_arm_member_count; ++m) {
         SplinePath& path = member_path(arms, g, m);
         add_key(path, vec_add(path.points[0], vec_scale(random_offset(), wander_reach)), i);
       }
     }
   }
   path_init(arms.sample_path);
-  path_allocate_keys(arms.sample_path, arm_member_count);
+  path_allocate_keys(arms.sample_path, figure_arm_member_count);
 }
 
-void figure_advance_arm_paths(ArmPaths& arms) {
+void figure_advance_arm_paths(FigureArmPaths& arms) {
   for (SplinePath& path : arms.members) path_advance(path);
 }
 
-void figure_build_arm_samples(ArmPaths& arms, ParticleFigure& figure) {
+void figure_build_arm_samples(FigureArmPaths& arms, ParticleFigure& figure) {
   for (int g = 0; g < figure_arm_count; ++g) {
-    std::array<Vector3, arm_member_count> keys;
-    for (int m = 0; m < arm_member_count; ++m) keys[m] = path_position(member_path(arms, g, m));
+    std::array<Vector3, figure_arm_member_count> keys;
+    for (int m = 0; m < figure_arm_member_count; ++m) keys[m] = path_position(member_path(arms, g, m));
     reset_sample_path(arms.sample_path, keys);
-    for (int s = 0; s < arm_sample_count; ++s) {
+    for (int s = 0; s < figure_arm_sample_count; ++s) {
       path_advance(arms.sample_path);
-      figure.vertices[g * arm_sample_count + s].rest = path_position(arms.sample_path);
+      figure.vertices[g * figure_arm_sample_count + s].rest = path_position(arms.sample_path);
     }
   }
 }
@@ -126,8 +128,9 @@ void figure_project(ParticleFigure& figure, double scale, double cx, double cy) 
 
 void figure_draw(const ParticleFigure& figure, Pixel* destination) {
   for (int g = 0; g < figure_arm_count; ++g) {
-    const int first = g * arm_sample_count;
-    if (g + 1 < figure_arm_count) draw_vertex_line(figure, first, first + arm_sample_count, destination);
-    for (int s = 0; s + 1 < arm_sample_count; ++s) draw_vertex_line(figure, first + s, first + s + 1, destination);
+    const int first = g * figure_arm_sample_count;
+    if (g + 1 < figure_arm_count) draw_vertex_line(figure, first, first + figure_arm_sample_count, destination);
+    for (int s = 0; s + 1 < figure_arm_sample_count; ++s)
+      draw_vertex_line(figure, first + s, first + s + 1, destination);
   }
 }

@@ -19,11 +19,11 @@
 #include "shell/pixels/pixel.h"
 
 constexpr int figure_arm_count = 6;
-constexpr int arm_member_count = 4;  // paths per arm: the hub and three control points
-constexpr int arm_path_count = figure_arm_count * arm_member_count;
-constexpr int arm_key_count = 101;   // keys at times 0, 1, ..., 100
-constexpr int arm_sample_count = 5;  // vertices per arm
-constexpr int figure_vertex_count = figure_arm_count * arm_sample_count;
+constexpr int figure_arm_member_count = 4;  // paths per arm: the hub and three control points
+constexpr int figure_arm_path_count = figure_arm_count * figure_arm_member_count;
+constexpr int figure_arm_key_count = 101;   // keys at times 0, 1, ..., 100
+constexpr int figure_arm_sample_count = 5;  // vertices per arm
+constexpr int figure_vertex_count = figure_arm_count * figure_arm_sample_count;
 constexpr int figure_line_count = 29;
 constexpr Pixel figure_line_colour = 0x00FFFFFF;
 
@@ -48,9 +48,9 @@ struct ParticleFigure {
   Camera pose;
 };
 
-struct ArmPaths {
+struct FigureArmPaths {
   // Arm g owns members 4g .. 4g + 3; member 0 stays at the origin.
-  std::array<SplinePath, arm_path_count> members;
+  std::array<SplinePath, figure_arm_path_count> members;
   // The four-key path each arm is sampled through, kept from start-up and
   // rewritten for every arm, so that sampling never allocates.
   SplinePath sample_path;
@@ -63,15 +63,15 @@ ParticleFigure figure_create();
 // along the arm's direction (+x, -x, +y, -y, +z, -z), then keys 1..100 at
 // the rest point plus 4 (rx, ry, rz) with each r = (rand() % 1000) x 0.002
 // - 1. Draws 900 rand() numbers: arm by arm, key by key, member 1 to 3, x y z.
-void figure_init_arm_paths(ArmPaths& arms);
+void figure_init_arm_paths(FigureArmPaths& arms);
 
 // path_advance on every member path.
-void figure_advance_arm_paths(ArmPaths& arms);
+void figure_advance_arm_paths(FigureArmPaths& arms);
 
 // For each arm: a uniform B-spline through its four members' current
 // points at times 0, 1, 2, 3, sampled at 0.4, 0.8, 1.2, 1.6 and 2.0 into the
 // rest positions of the arm's five vertices.
-void figure_build_arm_samples(ArmPaths& arms, ParticleFigure& figure);
+void figure_build_arm_samples(FigureArmPaths& arms, ParticleFigure& figure);
 
 // working := rest for every vertex.
 void figure_reset(ParticleFigure& figure);

@@ -34,7 +34,7 @@ void snapshot_ring_allocate(SnapshotRing& ring) {
 
 const Pixel* snapshot_block(const SnapshotRing& ring, int k) { return ring.blocks.data() + k * snapshot_pixels; }
 
-void grab_snapshot(SnapshotRing& ring, double x, double y, const Pixel* picture) {
+void snapshot_grab(SnapshotRing& ring, double x, double y, const Pixel* picture) {
   ring.slot = (ring.slot + 1) % snapshot_count;
   const int x0 = block_start(x, screen_width);
   const int y0 = block_start(y, screen_height);
@@ -44,10 +44,10 @@ void grab_snapshot(SnapshotRing& ring, double x, double y, const Pixel* picture)
   }
 }
 
-void draw_snapshot_strip(SnapshotRing& ring, Pixel* screen) {
-  ring.scroll = (ring.scroll + 1) % strip_period;
+void snapshot_draw_strip(SnapshotRing& ring, Pixel* screen) {
+  ring.scroll = (ring.scroll + 1) % snapshot_strip_period;
   for (int j = 0; j < snapshot_size; ++j) {
-    Pixel* row = screen + (strip_top + j) * screen_width;
+    Pixel* row = screen + (snapshot_strip_top + j) * screen_width;
     int k = (ring.slot + 1) % snapshot_count;  // the oldest
     int x = 0;
     int column = ring.scroll;  // of the snapshot (or gap, from 128) at x
@@ -58,7 +58,7 @@ void draw_snapshot_strip(SnapshotRing& ring, Pixel* screen) {
         x += run;
         column += run;
       } else {
-        x += strip_period - column;  // the gap keeps what the screen holds
+        x += snapshot_strip_period - column;  // the gap keeps what the screen holds
         column = 0;
         k = (k + snapshot_skip) % snapshot_count;
       }

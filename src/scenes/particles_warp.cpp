@@ -46,22 +46,22 @@ void fill_cell(Walk left, Walk right, std::int32_t* cell) {
 
 }  // namespace
 
-void warp_grid_at_rest(WarpGrid& grid) {
+void particles_warp_grid_at_rest(WarpGrid& grid) {
   node_grid_at_rest(grid);
   grid.phase = 0;
 }
 
-void jitter_warp_grid(WarpGrid& grid) {
-  grid.phase = (grid.phase + 1) % warp_jitter_period;
-  for (int j = grid.phase; j < node_grid_rows; j += warp_jitter_period) {
-    for (int k = grid.phase; k < node_grid_columns; k += warp_jitter_period) {
+void particles_jitter_warp_grid(WarpGrid& grid) {
+  grid.phase = (grid.phase + 1) % particles_warp_jitter_period;
+  for (int j = grid.phase; j < node_grid_rows; j += particles_warp_jitter_period) {
+    for (int k = grid.phase; k < node_grid_columns; k += particles_warp_jitter_period) {
       grid.x[node_grid_node(j, k)] = to_fixed<std::int64_t>(node_grid_cell * k + random_offset());
       grid.y[node_grid_node(j, k)] = to_fixed<std::int64_t>(node_grid_cell * j + random_offset());
     }
   }
 }
 
-void build_warp_map(const WarpGrid& grid, std::int32_t* map) {
+void particles_build_warp_map(const WarpGrid& grid, std::int32_t* map) {
   for (int j = 0; j < node_grid_rows; ++j) {
     for (int k = 0; k < node_grid_columns; ++k) {
       const int a = node_grid_node(j, k);
@@ -73,10 +73,10 @@ void build_warp_map(const WarpGrid& grid, std::int32_t* map) {
   }
 }
 
-void fill_identity_map(std::int32_t* map) {
+void particles_fill_identity_map(std::int32_t* map) {
   for (std::int32_t i = 0; i < screen_pixels; ++i) map[i] = i;
 }
 
-void fill_row_shift_table(std::int32_t* table) {
+void particles_fill_row_shift_table(std::int32_t* table) {
   for (std::int32_t i = 0; i < screen_pixels; ++i) table[i] = i < row_shift ? i : i - row_shift;
 }

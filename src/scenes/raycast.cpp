@@ -87,7 +87,7 @@ void draw_frame(const RaycastFade& fade, double angle, Pixel* surface) {
   const int decay = static_cast<int>(fade.decay);
   const int shifts[3] = {red_shift, green_shift, blue_shift};
   for (int k = 0; k < 3; ++k) {
-    cast_light(ray_table(), decay, shifts[k], lights[k].x, lights[k].y, mask, work);
+    raycast_cast_light(ray_table(), decay, shifts[k], lights[k].x, lights[k].y, mask, work);
   }
 
   blur8_buffer(work, surface);
@@ -117,12 +117,12 @@ void raycast_init(const SharedPictures& shared) {
   scene.shared = &shared;
   Pixel* title = light_mask();
   load_jpeg_picture("data/title.jpg", title);
-  make_light_mask(title);
+  raycast_make_light_mask(title);
 
   for (SplinePath& path : scene.light_paths) path_load(path, "data/lightR.bsp");
   jitter_light_paths(scene.light_paths[1], scene.light_paths[2]);
 
-  build_ray_table(ray_table());
+  raycast_build_ray_table(ray_table());
   ConfigReader reader;
   config_open(reader, raycast_parameter_file);
   scene.parameters = raycast_read_parameters(reader);

@@ -21,13 +21,13 @@ Pixel vector_pixel(__m128i v) { return static_cast<Pixel>(_mm_cvtsi128_si32(v));
 
 }  // namespace
 
-void make_light_mask(Pixel* picture) {
+void raycast_make_light_mask(Pixel* picture) {
   for (int i = 0; i < screen_pixels; ++i) {
-    picture[i] = picture[i] < light_mask_threshold ? light_mask_pixel : 0u;
+    picture[i] = picture[i] < raycast_light_mask_threshold ? raycast_light_mask_pixel : 0u;
   }
 }
 
-void build_ray_table(RayTableEntry* ray_table) {
+void raycast_build_ray_table(RayTableEntry* ray_table) {
   for (int dy = 0; dy < screen_height; ++dy) {
     for (int dx = 0; dx < screen_width; ++dx) {
       RayTableEntry& entry = ray_table[dy * screen_width + dx];
@@ -44,8 +44,8 @@ void build_ray_table(RayTableEntry* ray_table) {
   }
 }
 
-void cast_ray(const RayTableEntry* ray_table, int decay, int shift, int x0, int y0, int x1, int y1, const Pixel* mask,
-              Pixel* work) {
+void raycast_cast_ray(const RayTableEntry* ray_table, int decay, int shift, int x0, int y0, int x1, int y1,
+                      const Pixel* mask, Pixel* work) {
   // Off-screen ends would index past the table or the pictures.
   if (!on_screen(x0, y0) || !on_screen(x1, y1)) return;
   const int dx = x1 - x0;
@@ -53,8 +53,8 @@ void cast_ray(const RayTableEntry* ray_table, int decay, int shift, int x0, int 
   const RayTableEntry& entry = ray_table[std::abs(dy) * screen_width + std::abs(dx)];
   const std::int32_t step_x = dx < 0 ? -entry.step_x : entry.step_x;
   const std::int32_t step_y = dy < 0 ? -entry.step_y : entry.step_y;
-  int remaining = entry.length - ray_short_of_target;
-  if (remaining > ray_max_pixels) remaining = ray_max_pixels;
+  int remaining = entry.length - raycast_ray_short_of_target;
+  if (remaining > raycast_ray_max_pixels) remaining = raycast_ray_max_pixels;
 
   // 16.16 position. The steps are truncated unit vectors and the ray stops
   // short of its target, so every position stays between start and target:
@@ -75,22 +75,22 @@ void cast_ray(const RayTableEntry* ray_table, int decay, int shift, int x0, int 
   }
 }
 
-void cast_light(const RayTableEntry* ray_table, int decay, int shift, int light_x, int light_y, const Pixel* mask,
-                Pixel* work) {
+void raycast_cast_light(const RayTableEntry* ray_table, int decay, int shift, int light_x, int light_y,
+                        const Pixel* mask, Pixel* work) {
   constexpr int spacing = 4;
   constexpr int first = 1;
   constexpr int last_column = screen_width - 1;  // 639
   constexpr int last_row = screen_height - 1;    // 479
   for (int x = first; x < screen_width; x += spacing) {
-    cast_ray(ray_table, decay, shift, light_x, light_y, x, 0, mask, work);
+    raycast_cast_ray(ray_table, decay, shift, light_x, light_y, x, 0, mask, work);
   }
   for (int x = first; x < screen_width; x += spacing) {
-    cast_ray(ray_table, decay, shift, light_x, light_y, x, last_row, mask, work);
+    raycast_cast_ray(ray_table, decay, shift, light_x, light_y, x, last_row, mask, work);
   }
   for (int y = first; y < screen_height; y += spacing) {
-    cast_ray(ray_table, decay, shift, light_x, light_y, first, y, mask, work);
+    raycast_cast_ray(ray_table, decay, shift, light_x, light_y, first, y, mask, work);
   }
   for (int y = first; y < screen_height; y += spacing) {
-    cast_ray(ray_table, decay, shift, light_x, light_y, last_column, y, mask, work);
+    raycast_cast_ray(ray_table, decay, shift, light_x, light_y, last_column, y, mask, work);
   }
 }

@@ -76,7 +76,7 @@ void play_spin(const SceneContext& context, ptc::Timer& timer, double time, doub
     subtract_buffer_saturate(tv_mask(), frame.surface);
     // A flash picture replaces the frame; the warp goes on underneath.
     for (int k = 0; k < 2; ++k) {
-      frame_flash_show(flash_pending[k], frame.time, flash_moments[k], flash_picture(k), frame.surface);
+      word_flash_frame_show(flash_pending[k], frame.time, flash_moments[k], flash_picture(k), frame.surface);
     }
   });
 }

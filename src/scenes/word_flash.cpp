@@ -34,7 +34,7 @@ void word_flash_show(const Pixel* word, double scene_time, int moment, int bias,
   if (level > 0) word_flash_add(word, level, scratch, destination);
 }
 
-bool frame_flash_show(bool& pending, double scene_time, double moment, const Pixel* picture, Pixel* destination) {
+bool word_flash_frame_show(bool& pending, double scene_time, double moment, const Pixel* picture, Pixel* destination) {
   if (!pending || !(scene_time > moment)) return false;
   std::memcpy(destination, picture, screen_bytes);
   pending = false;

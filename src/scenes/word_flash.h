@@ -28,4 +28,4 @@ void word_flash_show(const Pixel* word, double scene_time, int moment, int bias,
 
 // While `pending`, and once `scene_time` is past `moment`: copies `picture`
 // over the whole of `destination` and clears `pending`. True when it did.
-bool frame_flash_show(bool& pending, double scene_time, double moment, const Pixel* picture, Pixel* destination);
+bool word_flash_frame_show(bool& pending, double scene_time, double moment, const Pixel* picture, Pixel* destination);

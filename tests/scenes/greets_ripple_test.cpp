@@ -24,18 +24,18 @@ NodePixel node_pixel(const RippleGrid& grid, int row, int column) {
 // The grid as it stands after the frame that shows `front`.
 RippleGrid grid_showing(int front) {
   RippleGrid grid;
-  ripple_grid_at_rest(grid);
+  greets_ripple_grid_at_rest(grid);
   grid.phase = front == 0 ? 390.0 : front - 10.0;
-  build_ripple_grid(grid);
+  greets_build_ripple_grid(grid);
   return grid;
 }
 
 TEST(RippleGrid, PhaseWrapsFrom390To0AndNodesNeverCrossTheScreensMiddleLines) {
   RippleGrid grid;
-  ripple_grid_at_rest(grid);
+  greets_ripple_grid_at_rest(grid);
   int moved = 0;
   for (int frame = 0; frame < 40; ++frame) {  // one whole turn of the phase
-    build_ripple_grid(grid);
+    greets_build_ripple_grid(grid);
     ASSERT_EQ(grid.phase, (frame + 1) % 40 * 10.0) << "frame " << frame << ": the phase runs in tens, 390 wraps to 0";
     for (int r = 0; r < node_grid_rows; ++r) {
       for (int k = 0; k < node_grid_columns; ++k) {
@@ -80,9 +80,9 @@ TEST(GridMap, AtRestIsTheIdentityButForTheLastColumnAndRowOfCells) {
   // The last column of cells has no node on its right, the last row none
   // below: their pixels all read their own top-left node's column or row.
   RippleGrid grid;
-  ripple_grid_at_rest(grid);
+  greets_ripple_grid_at_rest(grid);
   ScreenBuffer map;
-  build_grid_map(grid, map.indices());
+  greets_build_grid_map(grid, map.indices());
   for (int i = 0; i < screen_pixels; ++i) {
     const int x = i % screen_width, y = i / screen_width;
     ASSERT_EQ(map.indices()[i], std::min(x, 624) + std::min(y, 464) * screen_width) << "(" << x << ", " << y << ")";
@@ -91,13 +91,13 @@ TEST(GridMap, AtRestIsTheIdentityButForTheLastColumnAndRowOfCells) {
 
 TEST(GridMap, NodesOnTheBottomOrRightEdgeReadPixel0OrTheNextRow) {
   RippleGrid grid;
-  ripple_grid_at_rest(grid);
+  greets_ripple_grid_at_rest(grid);
   grid.y[node_grid_node(29, 10)] = to_fixed<std::int64_t>(480);  // two pulled onto the bottom edge
   grid.y[node_grid_node(29, 11)] = to_fixed<std::int64_t>(480);
   grid.x[node_grid_node(5, 39)] = to_fixed<std::int64_t>(640);  // two pulled onto the right edge
   grid.x[node_grid_node(6, 39)] = to_fixed<std::int64_t>(640);
   ScreenBuffer map;
-  build_grid_map(grid, map.indices());
+  greets_build_grid_map(grid, map.indices());
 
   ScreenBuffer source;
   for (int i = 0; i < screen_pixels; ++i) source[i] = static_cast<Pixel>(i + 1);

@@ -21,7 +21,7 @@ int channel_minus(Pixel p, int shift, int grey) { return std::max(0, static_cast
 TEST(CrossFade, GreyLevelsFollowAQuarterTurnOf3Point14159) {
   const struct {
     int level;
-    CrossFadeGreys expected;
+    LatticeCrossFadeGreys expected;
   } cases[] = {
       {0, {0, 255}},      // 256 - 0 clamps to 255
       {64, {19, 158}},    // 256 - 236.51, 256 - 97.97
@@ -31,7 +31,7 @@ TEST(CrossFade, GreyLevelsFollowAQuarterTurnOf3Point14159) {
       {256, {255, 0}},    // 3.14159 / 2 falls just short of pi / 2: sin < 1, cos > 0
   };
   for (const auto& c : cases) {
-    const CrossFadeGreys got = cross_fade_greys(c.level);
+    const LatticeCrossFadeGreys got = lattice_cross_fade_greys(c.level);
     EXPECT_TRUE(got.from == c.expected.from && got.to == c.expected.to)
         << "level " << c.level << ": expected from " << c.expected.from << ", to " << c.expected.to << "; got from "
         << got.from << ", to " << got.to;
@@ -45,8 +45,8 @@ TEST(CrossFade, SubtractsEachGreyAndAddsThePicturesWithSaturation) {
     to[i] = pattern(i, 7);
   }
   for (int level : {0, 128, 256}) {
-    cross_fade(level, from.pixels(), to.pixels(), destination.pixels());
-    const CrossFadeGreys greys = cross_fade_greys(level);
+    lattice_cross_fade(level, from.pixels(), to.pixels(), destination.pixels());
+    const LatticeCrossFadeGreys greys = lattice_cross_fade_greys(level);
     int wrong = 0;
     for (int i = 0; i < screen_pixels; ++i) {
       Pixel expected = 0;
@@ -75,19 +75,19 @@ TEST(Portraits, AreShownWithinWindowPlus10OfTheirMomentWithOnePassMoreForEachUni
   } cases[] = {{0, 0},    {85, 0},   {86, 5},  {87, 4},  {88, 3},  {89, 2},   {90, 1},  {100, 1},
                {110, 1},  {111, 2},  {112, 3}, {113, 4}, {114, 5}, {115, 0},  {1000, 0}};
   for (const auto& c : cases) {
-    const std::optional<long long> extra = portrait_extra_passes(c.now, 100, 5);
+    const std::optional<long long> extra = lattice_portrait_extra_passes(c.now, 100, 5);
     const int got = extra ? static_cast<int>(*extra) + 1 : 0;
     EXPECT_EQ(got, c.passes) << "E " << c.now << ": expected " << c.passes << " passes, got " << got;
   }
-  EXPECT_EQ(portrait_extra_passes(121, 130, 0), std::optional<long long>(0)) << "window 0, 9 units away";
-  EXPECT_EQ(portrait_extra_passes(120, 130, 0), std::nullopt) << "window 0, 10 units away";
-  EXPECT_EQ(portrait_extra_passes(-2147483648LL, 2147483647LL, 16), std::nullopt) << "far ends of int";
+  EXPECT_EQ(lattice_portrait_extra_passes(121, 130, 0), std::optional<long long>(0)) << "window 0, 9 units away";
+  EXPECT_EQ(lattice_portrait_extra_passes(120, 130, 0), std::nullopt) << "window 0, 10 units away";
+  EXPECT_EQ(lattice_portrait_extra_passes(-2147483648LL, 2147483647LL, 16), std::nullopt) << "far ends of int";
 }
 
 // The blur written plainly: pixel by pixel, channel by channel, in place.
 void reference_blur_pass(std::vector<Pixel>& picture) {
-  for (int r = 0; r < portrait_height - 1; ++r) {
-    Pixel* row = picture.data() + r * portrait_width;
+  for (int r = 0; r < lattice_portrait_height - 1; ++r) {
+    Pixel* row = picture.data() + r * lattice_portrait_width;
     for (int x = 4; x <= 305; ++x) {
       Pixel blurred = 0;
       for (int shift : {0, 8, 16, 24}) {
@@ -101,8 +101,8 @@ void reference_blur_pass(std::vector<Pixel>& picture) {
 }
 
 std::vector<Pixel> portrait_pattern() {
-  std::vector<Pixel> picture(portrait_pixels);
-  for (int i = 0; i < portrait_pixels; ++i) picture[i] = pattern(i, 3);
+  std::vector<Pixel> picture(lattice_portrait_pixels);
+  for (int i = 0; i < lattice_portrait_pixels; ++i) picture[i] = pattern(i, 3);
   return picture;
 }
 
@@ -112,12 +112,13 @@ TEST(Portraits, TheInPlaceBlurMatchesAPlainReferenceForEachPassCount) {
     std::vector<Pixel> reference = picture;
     for (long long pass = 0; pass <= extra; ++pass) reference_blur_pass(reference);
     ScreenBuffer destination;
-    portrait_blur_add(0, extra, picture.data(), destination.pixels());
+    lattice_portrait_blur_add(0, extra, picture.data(), destination.pixels());
     int wrong = 0;
-    for (int i = 0; i < portrait_pixels; ++i) {
+    for (int i = 0; i < lattice_portrait_pixels; ++i) {
       if (picture[i] != reference[i] && ++wrong <= 3) {
-        ADD_FAILURE() << extra + 1 << " passes, pixel (" << i % portrait_width << ", " << i / portrait_width
-                      << "): expected " << pixel_text(reference[i]) << ", got " << pixel_text(picture[i]);
+        ADD_FAILURE() << extra + 1 << " passes, pixel (" << i % lattice_portrait_width << ", "
+                      << i / lattice_portrait_width << "): expected " << pixel_text(reference[i]) << ", got "
+                      << pixel_text(picture[i]);
       }
     }
   }
@@ -134,14 +135,14 @@ TEST(Portraits, LandAtTheirRowFromColumn0AddingWithSaturationAndRowsOffTheScreen
     std::vector<Pixel> picture = portrait_pattern();
     ScreenBuffer destination;
     fill(destination, under);
-    portrait_blur_add(c.row, 0, picture.data(), destination.pixels());
+    lattice_portrait_blur_add(c.row, 0, picture.data(), destination.pixels());
     int wrong = 0;
     for (int y = 0; y < screen_height; ++y) {
       for (int x = 0; x < screen_width; ++x) {
-        const bool drawn = y >= c.first_screen_row && y <= c.last_screen_row && x < portrait_shown_columns;
+        const bool drawn = y >= c.first_screen_row && y <= c.last_screen_row && x < lattice_portrait_shown_columns;
         Pixel expected = under;
         if (drawn) {
-          const Pixel p = picture[(y - c.row) * portrait_width + x + portrait_first_column];
+          const Pixel p = picture[(y - c.row) * lattice_portrait_width + x + lattice_portrait_first_column];
           expected =
               pixel_rgb(std::min(255u, pixel_red(p) + 0xF0), std::min(255u, pixel_green(p) + 0x0A), pixel_blue(p));
         }

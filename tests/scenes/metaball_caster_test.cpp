@@ -17,7 +17,7 @@ const Vector3 scene_eye{0.5, 0.5, 0.0};
 
 std::unique_ptr<MetaballCaster> make_caster() {
   auto caster = std::make_unique<MetaballCaster>();
-  falloff_table_build(caster->field.falloff);
+  metaball_falloff_table_build(caster->field.falloff);
   caster->field.lights = {Vector3{0, 2, 2}, Vector3{1, 2, 2}, Vector3{2, 1, 2}};
   return caster;
 }
@@ -41,28 +41,28 @@ TEST(CastGrid, ARayMissingAnyOneBoundingSphereIsAMiss) {
     caster->field.blobs[0].centre = on_ray;
     caster->field.blobs[1].centre = on_ray;
     caster->field.blobs[2].centre = vec_add(on_ray, Vector3{c.blob_3_offset, 0, 0});
-    cast_grid(*caster, scene_eye);
+    metaball_cast_grid(*caster, scene_eye);
     EXPECT_EQ(metaball_grid_hit(*caster, 7, 20), c.hit) << "blob 3 moved by " << c.blob_3_offset;
   }
 }
 
 TEST(CastGrid, BlobsOutOfSightGiveNoHitsAndDrawNothing) {
   auto caster = make_caster();
-  for (Blob& blob : caster->field.blobs) blob.centre = {1000, 0, -50};
-  cast_grid(*caster, scene_eye);
+  for (MetaballBlob& blob : caster->field.blobs) blob.centre = {1000, 0, -50};
+  metaball_cast_grid(*caster, scene_eye);
   ScreenBuffer wire, shade;
-  draw_grid_wire(*caster, wire.pixels());
-  shade_blocks(*caster, scene_eye, shade.pixels());
+  metaball_draw_grid_wire(*caster, wire.pixels());
+  metaball_shade_blocks(*caster, scene_eye, shade.pixels());
   EXPECT_EQ(lit_pixels(wire.pixels()), 0);
   EXPECT_EQ(lit_pixels(shade.pixels()), 0);
-  const MarchTally& tally = caster->field.tally;
+  const MetaballMarchTally& tally = caster->field.tally;
   EXPECT_EQ(tally.grid_marches + tally.pixel_marches + tally.normal_marches, 0);
 }
 
 TEST(CastGrid, BlobsInFrontHitAroundTheirCentreAndShadeTheBand) {
   auto caster = make_caster();
-  for (Blob& blob : caster->field.blobs) blob.centre = {0, 0, -50};
-  cast_grid(*caster, scene_eye);
+  for (MetaballBlob& blob : caster->field.blobs) blob.centre = {0, 0, -50};
+  metaball_cast_grid(*caster, scene_eye);
   // Three blobs at one point: 3 / distance reaches 0.25 twelve units out,
   // about 61 grid-pixels (3.8 grid steps) on screen.
   EXPECT_TRUE(metaball_grid_hit(*caster, 7, 20));
@@ -70,7 +70,7 @@ TEST(CastGrid, BlobsInFrontHitAroundTheirCentreAndShadeTheBand) {
   EXPECT_FALSE(metaball_grid_hit(*caster, 7, 25));
   EXPECT_FALSE(metaball_grid_hit(*caster, 0, 0));
   ScreenBuffer shade;
-  shade_blocks(*caster, scene_eye, shade.pixels());
+  metaball_shade_blocks(*caster, scene_eye, shade.pixels());
   EXPECT_NE(shade[(120 + 120) * screen_width + 320], 0u) << "the middle of the blob";
   for (int i = 0; i < screen_pixels; ++i) {
     const int x = i % screen_width, y = i / screen_width;
@@ -82,7 +82,7 @@ TEST(CastGrid, BlobsInFrontHitAroundTheirCentreAndShadeTheBand) {
 // Hits set by hand; the rest of the grid misses.
 std::unique_ptr<MetaballCaster> caster_with_hits(const std::vector<std::pair<int, int>>& hits) {
   auto caster = make_caster();
-  for (Blob& blob : caster->field.blobs) blob.centre = {1000, 0, -50};  // every march misses
+  for (MetaballBlob& blob : caster->field.blobs) blob.centre = {1000, 0, -50};  // every march misses
   for (auto [r, c] : hits) caster->hit_grid[r][c] = {0, 0, -50};
   return caster;
 }
@@ -107,7 +107,7 @@ TEST(ShadeBlocks, FillsEachBlockBesideAVisitedHitOnceBlendingOnlyWhenAllFourCorn
   for (const Case& c : cases) {
     auto caster = caster_with_hits(c.hits);
     ScreenBuffer shade;
-    shade_blocks(*caster, scene_eye, shade.pixels());
+    metaball_shade_blocks(*caster, scene_eye, shade.pixels());
     int filled = 0;
     for (const auto& row : caster->block_filled) {
       for (bool flag : row) filled += flag;
@@ -123,7 +123,7 @@ TEST(DrawGridWire, JoinsNeighbouringHitsAtTwiceTheSpacingRaised) {
   // their wire points are (0, 100) and (32, 100).
   auto caster = caster_with_hits({{5, 10}, {5, 11}});
   ScreenBuffer wire;
-  draw_grid_wire(*caster, wire.pixels());
+  metaball_draw_grid_wire(*caster, wire.pixels());
   for (int x = 1; x < 32; ++x) {
     EXPECT_EQ(wire[100 * screen_width + x], 0xFFFFFFu) << "on the line at x " << x;
   }
@@ -133,7 +133,7 @@ TEST(DrawGridWire, JoinsNeighbouringHitsAtTwiceTheSpacingRaised) {
 
   auto lonely = caster_with_hits({{5, 10}});
   ScreenBuffer nothing;
-  draw_grid_wire(*lonely, nothing.pixels());
+  metaball_draw_grid_wire(*lonely, nothing.pixels());
   EXPECT_EQ(lit_pixels(nothing.pixels()), 0) << "a hit without hit neighbours";
 }
 
@@ -145,9 +145,9 @@ TEST(BlendBlockNormals, AMissedCornerDarkensTheBlockTowardsIt) {
   const Vector3 n{1, 0, 0};
   ScreenBuffer block;
   const int x0 = 160, y0 = 64;
-  blend_block_normals({n, n, n, Vector3{}}, lights, x0, y0, block.pixels());
+  metaball_blend_block_normals({n, n, n, Vector3{}}, lights, x0, y0, block.pixels());
   auto red_at = [&](int x, int y) { return pixel_red(block[(y + 120) * screen_width + x]); };
-  EXPECT_EQ(block[(y0 + 120) * screen_width + x0], shade_normal(lights, n)) << "the top-left corner";
+  EXPECT_EQ(block[(y0 + 120) * screen_width + x0], metaball_shade_normal(lights, n)) << "the top-left corner";
   for (int u = 0; u < 16; u += 2) {
     EXPECT_EQ(red_at(x0 + u, y0), 144u) << "top row, x " << u;
     EXPECT_EQ(red_at(x0, y0 + u), 144u) << "left column, y " << u;
@@ -164,8 +164,8 @@ TEST(FillBlock, BlocksOutsideTheGridPixelsAreNotDrawn) {
   ScreenBuffer shade;
   const std::pair<int, int> outside[] = {{-2, 0}, {626, 0}, {0, 226}, {0, -16}};
   for (auto [x0, y0] : outside) {
-    fill_block_marched(caster->field, x0, y0, scene_eye, shade.pixels());
-    fill_block_blended(caster->field, x0, y0, scene_eye, shade.pixels());
+    metaball_fill_block_marched(caster->field, x0, y0, scene_eye, shade.pixels());
+    metaball_fill_block_blended(caster->field, x0, y0, scene_eye, shade.pixels());
   }
   EXPECT_EQ(caster->field.tally.pixel_marches + caster->field.tally.normal_marches, 0);
   EXPECT_EQ(lit_pixels(shade.pixels()), 0);

@@ -13,9 +13,9 @@
 
 namespace {
 
-TEST(FalloffTable, RunsFromOneHundredAtACentreToAFlatTail) {
-  FalloffTable table;
-  falloff_table_build(table);
+TEST(MetaballFalloffTable, RunsFromOneHundredAtACentreToAFlatTail) {
+  MetaballFalloffTable table;
+  metaball_falloff_table_build(table);
   struct Case {
     double squared_distance;
     double expected;
@@ -28,7 +28,8 @@ TEST(FalloffTable, RunsFromOneHundredAtACentreToAFlatTail) {
       {std::numeric_limits<double>::infinity(), 0.05}, {std::numeric_limits<double>::quiet_NaN(), 0.05},
   };
   for (const Case& c : cases) {
-    EXPECT_DOUBLE_EQ(falloff_at(table, c.squared_distance), c.expected) << "squared distance " << c.squared_distance;
+    EXPECT_DOUBLE_EQ(metaball_falloff_at(table, c.squared_distance), c.expected)
+        << "squared distance " << c.squared_distance;
   }
 }
 
@@ -47,11 +48,11 @@ TEST(SphereTest, HitsOnlyWhereTheLineCrossesTheSphereAndEntersOnTheNearSide) {
       {{0, 40, -50}, false, 0.0},
   };
   for (const Case& c : cases) {
-    Blob blob;
+    MetaballBlob blob;
     blob.centre = c.centre;
-    EXPECT_EQ(sphere_test(eye, target, blob), c.hits) << "centre " << vector_text(c.centre);
+    EXPECT_EQ(metaball_sphere_test(eye, target, blob), c.hits) << "centre " << vector_text(c.centre);
     if (!c.hits) continue;
-    const Vector3 entry = sphere_entry(eye, target, blob);
+    const Vector3 entry = metaball_sphere_entry(eye, target, blob);
     EXPECT_NEAR(entry.z, c.entry_z, 1e-9) << "centre " << vector_text(c.centre);
     EXPECT_EQ(entry.x, 0.0);
   }
@@ -67,7 +68,7 @@ struct Setting {
   Vector3 target{0, 0, -256};
 
   explicit Setting(double x1) {
-    falloff_table_build(field.falloff);
+    metaball_falloff_table_build(field.falloff);
     field.blobs[0].centre = {x1, 0, -84};
     field.blobs[1].centre = {0, 0, -100};
     field.blobs[2].centre = {16, 0, -84};
@@ -75,8 +76,8 @@ struct Setting {
   }
 
   Vector3 grid_march() {
-    for (Blob& blob : field.blobs) sphere_test(eye, target, blob);
-    return march_grid_ray(field, eye, target);
+    for (MetaballBlob& blob : field.blobs) metaball_sphere_test(eye, target, blob);
+    return metaball_march_grid_ray(field, eye, target);
   }
 };
 
@@ -96,23 +97,24 @@ TEST(Marches, AFieldOfExactlyAQuarterIsAGridHitButAPixelAndNormalMiss) {
     Setting grid(c.x1);
     EXPECT_EQ(vector_text(grid.grid_march()), vector_text(Vector3{0, 0, c.grid_hit_z})) << "grid march, x " << c.x1;
     Setting pixel(c.x1);
-    EXPECT_EQ(march_pixel(pixel.field, pixel.eye, pixel.target) != 0, c.pixel_hit) << "pixel march, x " << c.x1;
+    EXPECT_EQ(metaball_march_pixel(pixel.field, pixel.eye, pixel.target) != 0, c.pixel_hit)
+        << "pixel march, x " << c.x1;
     Setting normal(c.x1);
-    const Vector3 n = march_normal(normal.field, normal.eye, normal.target);
+    const Vector3 n = metaball_march_normal(normal.field, normal.eye, normal.target);
     EXPECT_EQ(vec_length(n) != 0.0, c.normal_hit) << "normal march, x " << c.x1 << ": " << vector_text(n);
   }
 }
 
 TEST(Marches, AHitGivesTheUnitNormalOfTheBlendedBlobsAndItsShade) {
   Setting setting(7.5);
-  const Vector3 n = march_normal(setting.field, setting.eye, setting.target);
+  const Vector3 n = metaball_march_normal(setting.field, setting.eye, setting.target);
   // At (0, 0, -83): blob 1 lies to +x and behind, blob 2 behind, blob 3 to +x.
   EXPECT_NEAR(vec_length(n), 1.0, 1e-12) << vector_text(n);
   EXPECT_LT(n.x, 0.0) << vector_text(n);
   EXPECT_EQ(n.y, 0.0) << vector_text(n);
   EXPECT_GT(n.z, 0.0) << vector_text(n);
   Setting again(7.5);
-  EXPECT_EQ(march_pixel(again.field, again.eye, again.target), shade_normal(again.field.lights, n));
+  EXPECT_EQ(metaball_march_pixel(again.field, again.eye, again.target), metaball_shade_normal(again.field.lights, n));
 }
 
 TEST(Marches, EachKindStartsBackFromWhereItsLastMarchEnded) {
@@ -135,9 +137,9 @@ TEST(Marches, EachKindStartsBackFromWhereItsLastMarchEnded) {
   for (const Step& step : steps) {
     const std::int64_t before = s.field.tally.pixel_steps + s.field.tally.normal_steps;
     if (std::string(step.kind) == "pixel") {
-      march_pixel(s.field, s.eye, s.target);
+      metaball_march_pixel(s.field, s.eye, s.target);
     } else {
-      march_normal(s.field, s.eye, s.target);
+      metaball_march_normal(s.field, s.eye, s.target);
     }
     EXPECT_EQ(s.field.pixel_march_start, step.pixel_start) << step.kind;
     EXPECT_EQ(s.field.normal_march_start, step.normal_start) << step.kind;
@@ -160,7 +162,7 @@ TEST(Marches, AStartBeyondTheBlobsMissesAndOneFarBehindTheEyeIsHeldWithinTheLimi
   for (const Case& c : cases) {
     Setting s(7.5);  // hits at depth 83 when marched from near the eye
     s.field.pixel_march_start = c.counter;
-    EXPECT_EQ(march_pixel(s.field, s.eye, s.target), 0u) << c.why;
+    EXPECT_EQ(metaball_march_pixel(s.field, s.eye, s.target), 0u) << c.why;
     EXPECT_EQ(s.field.pixel_march_start, c.counter_after) << c.why;
   }
 }
@@ -170,30 +172,30 @@ TEST(Marches, ARayThatNeverReachesTheBlobsDepthEndsAfterTheStepLimit) {
   // common centre: inside the bounding spheres, never at their depth, and
   // with a field of at most 3/20, never on the surface.
   Setting s(0.0);
-  for (Blob& blob : s.field.blobs) blob.centre = {100, 0, -20};
+  for (MetaballBlob& blob : s.field.blobs) blob.centre = {100, 0, -20};
   const Vector3 sideways{256, 0, 0};
-  for (Blob& blob : s.field.blobs) ASSERT_TRUE(sphere_test(s.eye, sideways, blob));
-  EXPECT_EQ(vector_text(march_grid_ray(s.field, s.eye, sideways)), vector_text(Vector3{}));
-  EXPECT_EQ(s.field.tally.grid_steps, march_step_limit);
+  for (MetaballBlob& blob : s.field.blobs) ASSERT_TRUE(metaball_sphere_test(s.eye, sideways, blob));
+  EXPECT_EQ(vector_text(metaball_march_grid_ray(s.field, s.eye, sideways)), vector_text(Vector3{}));
+  EXPECT_EQ(s.field.tally.grid_steps, metaball_march_step_limit);
 
   // Every counter-started march walks the whole limit and the counter is
   // pulled back each time: it stays bounded march after march.
   for (int i = 0; i < 3000; ++i) {
-    ASSERT_EQ(march_pixel(s.field, s.eye, sideways), 0u) << "march " << i;
-    ASSERT_EQ(vector_text(march_normal(s.field, s.eye, sideways)), vector_text(Vector3{})) << "march " << i;
-    ASSERT_LE(s.field.pixel_march_start, 2 * march_step_limit) << "march " << i;
-    ASSERT_LE(s.field.normal_march_start, 2 * march_step_limit) << "march " << i;
+    ASSERT_EQ(metaball_march_pixel(s.field, s.eye, sideways), 0u) << "march " << i;
+    ASSERT_EQ(vector_text(metaball_march_normal(s.field, s.eye, sideways)), vector_text(Vector3{})) << "march " << i;
+    ASSERT_LE(s.field.pixel_march_start, 2 * metaball_march_step_limit) << "march " << i;
+    ASSERT_LE(s.field.normal_march_start, 2 * metaball_march_step_limit) << "march " << i;
   }
-  EXPECT_EQ(s.field.tally.pixel_steps, 3000LL * march_step_limit);
+  EXPECT_EQ(s.field.tally.pixel_steps, 3000LL * metaball_march_step_limit);
 }
 
 TEST(Marches, NonFiniteBlobsAreMissesThatEnd) {
   Setting s(8.0);
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  for (Blob& blob : s.field.blobs) blob.centre = {nan, nan, nan};
-  EXPECT_EQ(march_pixel(s.field, s.eye, s.target), 0u);
-  EXPECT_EQ(vector_text(march_normal(s.field, s.eye, s.target)), vector_text(Vector3{}));
-  EXPECT_LE(s.field.tally.pixel_steps + s.field.tally.normal_steps, 2 * march_step_limit);
+  for (MetaballBlob& blob : s.field.blobs) blob.centre = {nan, nan, nan};
+  EXPECT_EQ(metaball_march_pixel(s.field, s.eye, s.target), 0u);
+  EXPECT_EQ(vector_text(metaball_march_normal(s.field, s.eye, s.target)), vector_text(Vector3{}));
+  EXPECT_LE(s.field.tally.pixel_steps + s.field.tally.normal_steps, 2 * metaball_march_step_limit);
 }
 
 TEST(ShadeNormal, SquaresTheDotProductPerLightAndSaturates) {
@@ -213,20 +215,20 @@ TEST(ShadeNormal, SquaresTheDotProductPerLightAndSaturates) {
       {{0, 0, 0}, 0},      // a missed corner
   };
   for (const Case& c : cases) {
-    const Pixel facing = shade_normal(lights, c.n);
-    const Pixel away = shade_normal(lights, vec_scale(c.n, -1.0));
+    const Pixel facing = metaball_shade_normal(lights, c.n);
+    const Pixel away = metaball_shade_normal(lights, vec_scale(c.n, -1.0));
     EXPECT_EQ(pixel_red(facing), c.red) << "n " << vector_text(c.n);
     EXPECT_EQ(away, facing) << "n " << vector_text(c.n) << " and its opposite";
   }
   for (int k = 0; k < 3; ++k) {
     Vector3 along = lights[k];
     vec_normalize(along);
-    const Pixel colour = shade_normal(lights, along);
+    const Pixel colour = metaball_shade_normal(lights, along);
     const unsigned channel = k == 0 ? pixel_red(colour) : k == 1 ? pixel_green(colour) : pixel_blue(colour);
     EXPECT_EQ(channel, 255u) << "unit normal along light " << k + 1;
   }
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_EQ(shade_normal(lights, Vector3{nan, nan, nan}), 0u);
+  EXPECT_EQ(metaball_shade_normal(lights, Vector3{nan, nan, nan}), 0u);
 }
 
 }  // namespace

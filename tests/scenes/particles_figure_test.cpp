@@ -28,19 +28,19 @@ TEST(ParticlesFigure, ArmPathsWanderAroundTheirRestPointsInTheRandOrderOfArmKeyM
   for (int& d : draws) d = std::rand();
   const int after = std::rand();
   std::srand(seed);
-  ArmPaths arms;
+  FigureArmPaths arms;
   figure_init_arm_paths(arms);
   EXPECT_EQ(std::rand(), after) << "figure_init_arm_paths draws three numbers per key of members 1 to 3, no more";
 
   const Vector3 directions[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
   const auto wander = [&](int index) { return 4.0 * ((draws[index] % 1000) * 0.002 - 1.0); };
   for (int g = 0; g < figure_arm_count; ++g) {
-    for (int m = 0; m < arm_member_count; ++m) {
+    for (int m = 0; m < figure_arm_member_count; ++m) {
       const SplinePath& path = arms.members[g * 4 + m];
       const std::string what = "arm " + std::to_string(g) + " member " + std::to_string(m);
-      ASSERT_EQ(path.count, arm_key_count) << what;
+      ASSERT_EQ(path.count, figure_arm_key_count) << what;
       const Vector3 rest = vec_scale(directions[g], 2.0 * m);
-      for (int i = 0; i < arm_key_count; ++i) {
+      for (int i = 0; i < figure_arm_key_count; ++i) {
         const int first = ((g * 100 + i - 1) * 3 + m - 1) * 3;  // member 0 and key 0 stay at rest
         const Vector3 expected =
             i == 0 || m == 0 ? rest : vec_add(rest, {wander(first), wander(first + 1), wander(first + 2)});
@@ -52,7 +52,7 @@ TEST(ParticlesFigure, ArmPathsWanderAroundTheirRestPointsInTheRandOrderOfArmKeyM
 
 TEST(ParticlesFigure, ArmSamplesAreTheSplineThroughTheMembersAtFiveStepsWithoutReallocating) {
   std::srand(8);
-  ArmPaths arms;
+  FigureArmPaths arms;
   figure_init_arm_paths(arms);
   ParticleFigure figure = figure_create();
   const Vector3* sample_keys = arms.sample_path.points.data();
@@ -63,12 +63,12 @@ TEST(ParticlesFigure, ArmSamplesAreTheSplineThroughTheMembersAtFiveStepsWithoutR
       // The path built from scratch, as a reference for the reused one.
       SplinePath fresh;
       path_init(fresh);
-      for (int m = 0; m < arm_member_count; ++m) {
+      for (int m = 0; m < figure_arm_member_count; ++m) {
         const Vector3 p = path_position(arms.members[g * 4 + m]);
         path_add_key(fresh, p.x, p.y, p.z, m);
       }
       fresh.step = 0.4;
-      for (int s = 0; s < arm_sample_count; ++s) {
+      for (int s = 0; s < figure_arm_sample_count; ++s) {
         path_advance(fresh);
         const Vector3 got = figure.vertices[g * 5 + s].rest;
         const Vector3 expected = path_position(fresh);
@@ -138,7 +138,8 @@ TEST(ParticlesFigure, ProjectionDividesByDepthAndKeepsTheLastPositionBehindTheCa
 ParticleFigure grid_figure() {
   ParticleFigure figure = figure_create();
   for (int g = 0; g < figure_arm_count; ++g) {
-    for (int s = 0; s < arm_sample_count; ++s) figure.vertices[g * 5 + s].screen = {100.0 + 80 * s, 50.0 + 70 * g, 1};
+    for (int s = 0; s < figure_arm_sample_count; ++s)
+      figure.vertices[g * 5 + s].screen = {100.0 + 80 * s, 50.0 + 70 * g, 1};
   }
   return figure;
 }

@@ -32,7 +32,7 @@ TEST(ParticlesSnapshots, TheBlockIsCentredOnTheAnchorAndKeptInsideThePictureOnEv
   snapshot_ring_allocate(ring);
   for (const Case& c : cases) {
     const int slot = (ring.slot + 1) % snapshot_count;
-    grab_snapshot(ring, c.x, c.y, picture.pixels());
+    snapshot_grab(ring, c.x, c.y, picture.pixels());
     ASSERT_EQ(ring.slot, slot);
     const Pixel* block = snapshot_block(ring, slot);
     EXPECT_EQ(block[0], position_pixel(c.x0, c.y0)) << "anchor (" << c.x << ", " << c.y << "): top-left";
@@ -49,7 +49,7 @@ int row_of(Pixel p) { return static_cast<int>((p - 0x0F0000u) % snapshot_pixels 
 
 std::vector<Pixel> strip_frame(SnapshotRing& ring) {
   std::vector<Pixel> screen(screen_pixels, untouched);
-  draw_snapshot_strip(ring, screen.data());
+  snapshot_draw_strip(ring, screen.data());
   return screen;
 }
 
@@ -79,7 +79,7 @@ TEST(ParticlesSnapshots, TheStripShowsEveryThirdSnapshotOldestFirstWithTwentyPix
     SnapshotRing ring = marked_ring(4, c.scroll);  // the oldest is 5
     const std::vector<Pixel> screen = strip_frame(ring);
     for (int j : {0, 77, 127}) {
-      const Pixel* row = screen.data() + (strip_top + j) * screen_width;
+      const Pixel* row = screen.data() + (snapshot_strip_top + j) * screen_width;
       std::vector<int> snapshots, gaps;
       int gap = 0;
       for (int x = 0; x < screen_width; ++x) {
@@ -98,7 +98,7 @@ TEST(ParticlesSnapshots, TheStripShowsEveryThirdSnapshotOldestFirstWithTwentyPix
       EXPECT_EQ(snapshots, c.snapshots) << "scroll " << c.scroll << ", row " << j;
       EXPECT_EQ(gaps, c.gaps) << "scroll " << c.scroll << ", row " << j;
     }
-    for (int y : {strip_top - 1, strip_top + snapshot_size}) {
+    for (int y : {snapshot_strip_top - 1, snapshot_strip_top + snapshot_size}) {
       for (int x = 0; x < screen_width; ++x) ASSERT_EQ(screen[y * screen_width + x], untouched) << "row " << y;
     }
   }
@@ -110,10 +110,10 @@ TEST(ParticlesSnapshots, TheStripScrollsOnePixelLeftPerFrameThroughAWholePeriod)
   const auto layout = [](Pixel p) { return p == untouched ? -1 : column_of(p); };
   SnapshotRing ring = marked_ring(9, 0);
   std::vector<Pixel> before = strip_frame(ring);
-  for (int frame = 2; frame <= strip_period + 2; ++frame) {
+  for (int frame = 2; frame <= snapshot_strip_period + 2; ++frame) {
     const std::vector<Pixel> after = strip_frame(ring);
-    const Pixel* now = after.data() + strip_top * screen_width;
-    const Pixel* then = before.data() + strip_top * screen_width;
+    const Pixel* now = after.data() + snapshot_strip_top * screen_width;
+    const Pixel* then = before.data() + snapshot_strip_top * screen_width;
     for (int x = 0; x + 1 < screen_width; ++x) {
       ASSERT_EQ(layout(now[x]), layout(then[x + 1])) << "frame " << frame << ": x " << x << " shows what x + 1 showed";
     }

@@ -20,9 +20,9 @@ int pixel(int x, int y) { return y * screen_width + x; }
 
 TEST(ParticlesWarp, AStillGridIsTheIdentityButForTheFlattenedLastRowAndColumnOfCells) {
   WarpGrid grid;
-  warp_grid_at_rest(grid);
+  particles_warp_grid_at_rest(grid);
   std::vector<std::int32_t> map(screen_pixels, -7);
-  build_warp_map(grid, map.data());
+  particles_build_warp_map(grid, map.data());
   // The last column of cells has no node to its right: all its pixels read
   // column 624; likewise the last row of cells reads row 464.
   for (int i = 0; i < screen_pixels; ++i) {
@@ -33,14 +33,14 @@ TEST(ParticlesWarp, AStillGridIsTheIdentityButForTheFlattenedLastRowAndColumnOfC
 
 TEST(ParticlesWarp, AMovedNodeBendsTheCellsAroundIt) {
   WarpGrid grid;
-  warp_grid_at_rest(grid);
+  particles_warp_grid_at_rest(grid);
   // Node (row 2, column 3), at rest (48, 32), moved 16 pixels right and 8 down;
   // node (0, 0) one pixel up and left, outside the picture.
   grid.x[node_grid_node(2, 3)] += 16 * fixed_pixel;
   grid.y[node_grid_node(2, 3)] += 8 * fixed_pixel;
   grid.x[node_grid_node(0, 0)] = grid.y[node_grid_node(0, 0)] = -fixed_pixel;
   std::vector<std::int32_t> map(screen_pixels);
-  build_warp_map(grid, map.data());
+  particles_build_warp_map(grid, map.data());
   struct Case {
     int x, y, expected;
   };
@@ -59,12 +59,12 @@ TEST(ParticlesWarp, AMovedNodeBendsTheCellsAroundIt) {
 TEST(ParticlesWarp, JitterMovesOnlyDiagonalNodesInTurnByOnePixelAtMostWithoutBuildingUp) {
   std::srand(11);
   WarpGrid grid;
-  warp_grid_at_rest(grid);
+  particles_warp_grid_at_rest(grid);
   const WarpGrid rest = grid;
   std::set<std::int64_t> offsets_seen;
   for (int frame = 1; frame <= 400; ++frame) {
     const WarpGrid before = grid;
-    jitter_warp_grid(grid);
+    particles_jitter_warp_grid(grid);
     for (int j = 0; j < node_grid_rows; ++j) {
       for (int k = 0; k < node_grid_columns; ++k) {
         const int n = node_grid_node(j, k);
@@ -86,7 +86,7 @@ TEST(ParticlesWarp, JitterMovesOnlyDiagonalNodesInTurnByOnePixelAtMostWithoutBui
 
 TEST(ParticlesWarp, RowShiftTableTakesEachPixelTwoRowsUpButTheTopTwoRows) {
   std::vector<std::int32_t> table(screen_pixels, -7);
-  fill_row_shift_table(table.data());
+  particles_fill_row_shift_table(table.data());
   const int cases[][3] = {{0, 0, pixel(0, 0)}, {639, 1, pixel(639, 1)}, {0, 2, pixel(0, 0)}, {639, 479, pixel(639, 477)}};
   for (const auto& c : cases) EXPECT_EQ(table[pixel(c[0], c[1])], c[2]) << "pixel (" << c[0] << ", " << c[1] << ")";
 }

@@ -22,7 +22,7 @@ int at(int x, int y) { return y * screen_width + x; }
 const RayTableEntry* ray_table() {
   static const std::unique_ptr<RayTableEntry[]> table = [] {
     std::unique_ptr<RayTableEntry[]> built(new RayTableEntry[ray_table_entries]());
-    build_ray_table(built.get());
+    raycast_build_ray_table(built.get());
     return built;
   }();
   return table.get();
@@ -48,7 +48,7 @@ TEST(LightMask, ComparesWholePixelValuesAgainst0x050505) {
   ScreenBuffer picture;
   for (std::size_t k = 0; k < std::size(cases); ++k) picture[static_cast<int>(k)] = cases[k].title;
   for (int i = static_cast<int>(std::size(cases)); i < screen_pixels; ++i) picture[i] = 0x808080;
-  make_light_mask(picture.pixels());
+  raycast_make_light_mask(picture.pixels());
   for (std::size_t k = 0; k < std::size(cases); ++k) {
     EXPECT_EQ(picture[static_cast<int>(k)], cases[k].mask)
         << "title " << pixel_text(cases[k].title) << ": expected " << pixel_text(cases[k].mask) << ", got "
@@ -91,7 +91,7 @@ TEST(CastRay, WritesFromTheLightsOwnPixelAndStopsShortOfItsTarget) {
   for (const auto& c : cases) {
     ScreenBuffer mask, work;
     mask[at(c.x0, c.y0)] = 0xFF;
-    cast_ray(ray_table(), 0, 0, c.x0, c.y0, c.x1, c.y1, mask.pixels(), work.pixels());
+    raycast_cast_ray(ray_table(), 0, 0, c.x0, c.y0, c.x1, c.y1, mask.pixels(), work.pixels());
     ASSERT_EQ(static_cast<int>(lit_positions(work).size()), c.expected_pixels) << c.name;
     const int sx = (c.x1 > c.x0) - (c.x1 < c.x0), sy = (c.y1 > c.y0) - (c.y1 < c.y0);
     for (int k = 0; k < c.expected_pixels; ++k) {
@@ -113,7 +113,7 @@ TEST(CastRay, ARayOf700RunsOnly400Steps) {
   ASSERT_GT(dx, 0);
   ScreenBuffer mask, work;
   mask[at(0, 0)] = 0xFF;
-  cast_ray(ray_table(), 0, 0, 0, 0, dx, dy, mask.pixels(), work.pixels());
+  raycast_cast_ray(ray_table(), 0, 0, 0, 0, dx, dy, mask.pixels(), work.pixels());
   // The last of the 400 unit steps lands 399 pixels along the ray, give or
   // take the pixel it falls in; without the limit it would run 675.
   double furthest = 0.0;
@@ -128,7 +128,7 @@ TEST(CastRay, DiagonalRaysInEachQuadrantStayOnTheirSegment) {
   for (const auto& [x1, y1] : targets) {
     ScreenBuffer mask, work;
     mask[at(x0, y0)] = 0xFF;
-    cast_ray(ray_table(), 0, 0, x0, y0, x1, y1, mask.pixels(), work.pixels());
+    raycast_cast_ray(ray_table(), 0, 0, x0, y0, x1, y1, mask.pixels(), work.pixels());
     const double length = std::hypot(x1 - x0, y1 - y0);
     const auto lit = lit_positions(work);
     ASSERT_FALSE(lit.empty()) << "towards (" << x1 << ", " << y1 << ")";
@@ -148,7 +148,7 @@ TEST(CastRay, DecayLowersTheStreakPerPixelAndEveryMaskPixelCrossedIsPickedUp) {
   for (int decay : {0, 2, 3, 255}) {
     ScreenBuffer mask, work;
     for (int k : {0, 100, 150}) mask[at(10 + k, 5)] = 0xFF;
-    cast_ray(ray_table(), decay, 16, 10, 5, 639, 5, mask.pixels(), work.pixels());
+    raycast_cast_ray(ray_table(), decay, 16, 10, 5, 639, 5, mask.pixels(), work.pixels());
     for (int k = 0; k <= 400; ++k) {
       const int since_pick_up = k - (k >= 150 ? 150 : k >= 100 ? 100 : 0);
       const Pixel expected = k == 400 ? 0 : static_cast<Pixel>(std::max(0, 255 - since_pick_up * decay)) << 16;
@@ -164,12 +164,12 @@ TEST(CastRay, ChannelsAddWithoutInterferingAndSaturate) {
   ScreenBuffer mask, work;
   mask[at(x0, y0)] = 0x64;  // 100
   work[at(x0, y0 + 10)] = 0x00C81234;
-  for (int shift : {16, 8, 0}) cast_ray(ray_table(), 0, shift, x0, y0, x1, y1, mask.pixels(), work.pixels());
+  for (int shift : {16, 8, 0}) raycast_cast_ray(ray_table(), 0, shift, x0, y0, x1, y1, mask.pixels(), work.pixels());
   EXPECT_EQ(work[at(x0, y0 + 5)], 0x00646464u) << pixel_text(work[at(x0, y0 + 5)]);
   // Red 200 + 100 saturates, green 0x12 + 100 = 0x76, blue 0x34 + 100 = 0x98.
   EXPECT_EQ(work[at(x0, y0 + 10)], 0x00FF7698u) << pixel_text(work[at(x0, y0 + 10)]);
   for (int repeat = 0; repeat < 3; ++repeat) {
-    cast_ray(ray_table(), 0, 16, x0, y0, x1, y1, mask.pixels(), work.pixels());
+    raycast_cast_ray(ray_table(), 0, 16, x0, y0, x1, y1, mask.pixels(), work.pixels());
   }
   EXPECT_EQ(work[at(x0, y0 + 5)], 0x00FF6464u) << "red stays at 255: " << pixel_text(work[at(x0, y0 + 5)]);
 }
@@ -181,7 +181,7 @@ TEST(CastRay, AStartOrTargetOffTheScreenDrawsNothing) {
       {-1, 100, 300, 100}, {100, 480, 100, 0}, {100, 100, 640, 100}, {100, 100, 100, -5}};
   for (const auto& [x0, y0, x1, y1] : rays) {
     ScreenBuffer work;
-    cast_ray(ray_table(), 0, 0, x0, y0, x1, y1, mask.pixels(), work.pixels());
+    raycast_cast_ray(ray_table(), 0, 0, x0, y0, x1, y1, mask.pixels(), work.pixels());
     EXPECT_TRUE(lit_positions(work).empty()) << "(" << x0 << ", " << y0 << ") to (" << x1 << ", " << y1 << ")";
   }
 }
@@ -192,15 +192,15 @@ TEST(CastLight, CastsToEveryFourthPixelOfTheFourBorders) {
   mask[at(lx, ly)] = 0xFF;
   int rays = 0;
   const auto ray = [&](int x, int y) {
-    cast_ray(ray_table(), 1, 0, lx, ly, x, y, mask.pixels(), expected.pixels());
+    raycast_cast_ray(ray_table(), 1, 0, lx, ly, x, y, mask.pixels(), expected.pixels());
     ++rays;
   };
   for (int x = 1; x <= 637; x += 4) ray(x, 0);
   for (int x = 1; x <= 637; x += 4) ray(x, 479);
   for (int y = 1; y <= 477; y += 4) ray(1, y);
   for (int y = 1; y <= 477; y += 4) ray(639, y);
-  ASSERT_EQ(rays, rays_per_light);
-  cast_light(ray_table(), 1, 0, lx, ly, mask.pixels(), work.pixels());
+  ASSERT_EQ(rays, raycast_rays_per_light);
+  raycast_cast_light(ray_table(), 1, 0, lx, ly, mask.pixels(), work.pixels());
   int differences = 0;
   for (int i = 0; i < screen_pixels; ++i) differences += work[i] != expected[i];
   EXPECT_EQ(differences, 0);

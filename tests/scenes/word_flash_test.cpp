@@ -71,7 +71,7 @@ TEST(FrameFlash, ShowsOnceInTheFirstFramePastItsMoment) {
   const Step steps[] = {{29.9, false}, {30.0, false}, {30.01, true}, {45.0, false}};
   for (const Step& step : steps) {
     surface.clear();
-    EXPECT_EQ(frame_flash_show(pending, step.scene_time, 30.0, picture.pixels(), surface.pixels()), step.shown)
+    EXPECT_EQ(word_flash_frame_show(pending, step.scene_time, 30.0, picture.pixels(), surface.pixels()), step.shown)
         << "scene time " << step.scene_time;
     EXPECT_EQ(surface[12345], step.shown ? 0x00ABCDEFu : 0u) << "scene time " << step.scene_time;
   }
