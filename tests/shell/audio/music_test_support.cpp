@@ -47,32 +47,6 @@ std::vector<std::uint8_t> tiny_module(int rows) {
   return bytes;
 }
 
-ScratchDirectory::ScratchDirectory() {
-  std::string pattern = (fs::temp_directory_path() / "quorvane-music-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a scratch directory");
-  path_ = pattern;
-}
-
-ScratchDirectory::~ScratchDirectory() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
-
-std::string ScratchDirectory::write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-  const fs::path file = fs::path(path_) / name;
-  fs::create_directories(file.parent_path());
-  std::ofstream out(file, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!out.flush()) throw std::runtime_error("cannot write " + file.string());
-  return file.string();
-}
-
-WorkingDirectory::WorkingDirectory(const std::string& directory) : previous_(fs::current_path().string()) {
-  fs::current_path(directory);
-}
-
-WorkingDirectory::~WorkingDirectory() { fs::current_path(previous_); }
-
 AudioDriver::AudioDriver(const char* name) {
   if (const char* previous = std::getenv("SDL_AUDIODRIVER")) previous_ = previous;
   had_previous_ = std::getenv("SDL_AUDIODRIVER") != nullptr;

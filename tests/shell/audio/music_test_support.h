@@ -1,6 +1,5 @@
-// Helpers for the music tests: a tiny ProTracker module made on the spot, a
-// scratch directory, SDL's audio driver chosen for one test, and waiting on
-// the audio thread.
+// Helpers for the music tests: a tiny ProTracker module made on the spot,
+// SDL's audio driver chosen for one test, and waiting on the audio thread.
 #pragma once
 
 #include <cstdint>
@@ -8,41 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "support/scratch_directory.h"
+
 // A valid 4-channel ProTracker module: one looped square-wave sample played
 // on channel 1 from row 0 at speed 3 (60 ms a row at 125 BPM), ending after
 // `rows` rows (1 to 64), so it lasts rows x 0.06 seconds.
 std::vector<std::uint8_t> tiny_module(int rows);
 constexpr double tiny_module_row_seconds = 0.06;
-
-// A fresh directory under the system's temporary directory, removed with
-// everything in it when the object goes.
-class ScratchDirectory {
- public:
-  ScratchDirectory();
-  ~ScratchDirectory();
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-
-  const std::string& path() const { return path_; }
-  // Writes `bytes` to `name` under the directory (creating its parents) and
-  // returns the file's full path.
-  std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
-
- private:
-  std::string path_;
-};
-
-// Makes `directory` the working directory while the object lives.
-class WorkingDirectory {
- public:
-  explicit WorkingDirectory(const std::string& directory);
-  ~WorkingDirectory();
-  WorkingDirectory(const WorkingDirectory&) = delete;
-  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
- private:
-  std::string previous_;
-};
 
 // Sets SDL_AUDIODRIVER while the object lives. The tests play on "dummy",
 // which takes buffers at real-time pace and plays them into nothing.

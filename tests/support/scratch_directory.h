@@ -1,0 +1,36 @@
+// A scratch folder for tests, and the working directory moved into it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it when the object goes.
+class ScratchDirectory {
+ public:
+  ScratchDirectory();
+  ~ScratchDirectory();
+  ScratchDirectory(const ScratchDirectory&) = delete;
+  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+
+  const std::string& path() const { return path_; }
+  // Writes `bytes` to `name` under the directory (creating its parents) and
+  // returns the file's full path.
+  std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
+
+ private:
+  std::string path_;
+};
+
+// Makes `directory` the working directory while the object lives.
+class WorkingDirectory {
+ public:
+  explicit WorkingDirectory(const std::string& directory);
+  ~WorkingDirectory();
+  WorkingDirectory(const WorkingDirectory&) = delete;
+  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
+
+ private:
+  std::string previous_;
+};
