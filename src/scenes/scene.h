@@ -20,8 +20,8 @@ struct SceneContext {
 };
 
 // Scene time, in which the parameter files give every length and moment,
-// runs at 6.25 units per second of the console timer: a frame's step is
-// 6.25 x its timer delta.
+// runs at this many units per second of the console timer: a frame's step
+// is the rate times its timer delta, so 50 units last 8 seconds.
 constexpr double scene_units_per_second = 6.25;
 
 // Starts a scene's timer and reads its delta once, the reading discarded:
