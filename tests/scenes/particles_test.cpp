@@ -1,0 +1,209 @@
+// The particles scene: the figure's random arms, its placement, projection
+// and lines; the snapshot ring and strip; the warp grid, its map and
+// jitter; and the five freeze moments of the first phase.
+#include "scenes/particles.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "scene_rig.h"
+#include "scenes/particles_figure.h"
+#include "scenes/particles_snapshots.h"
+#include "scenes/particles_warp.h"
+#include "shell/pixels/fixed_point.h"
+#include "support/picture_check.h"
+
+namespace {
+
+int at(int x, int y) { return y * screen_width + x; }
+
+bool near(const Vector3& a, const Vector3& b, double tolerance) {
+  return std::abs(a.x - b.x) <= tolerance && std::abs(a.y - b.y) <= tolerance && std::abs(a.z - b.z) <= tolerance;
+}
+
+TEST(ParticlesFigure, ArmPathsWanderAroundTheirRestPointsInTheRandOrderOfArmKeyMemberAxis) {
+  std::srand(3);
+  std::vector<int> draws(6 * 100 * 3 * 3 + 1);
+  for (int& draw : draws) draw = std::rand();
+  std::srand(3);
+  FigureArmPaths arms;
+  figure_init_arm_paths(arms);
+  EXPECT_EQ(std::rand(), draws.back()) << "three draws per key of members 1 to 3, no more";
+  const Vector3 directions[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+  const auto wander = [&](int index) { return 4.0 * ((draws[index] % 1000) * 0.002 - 1.0); };
+  for (int path = 0; path < figure_arm_path_count; ++path) {
+    const int g = path / 4, m = path % 4;  // arm, member
+    ASSERT_EQ(arms.members[path].count, figure_arm_key_count);
+    for (int i = 0; i < figure_arm_key_count; ++i) {
+      const int first = ((g * 100 + i - 1) * 3 + m - 1) * 3;  // member 0 and key 0 stay at rest
+      const Vector3 rest = vec_scale(directions[g], 2.0 * m),
+                    wandered{wander(first), wander(first + 1), wander(first + 2)};
+      EXPECT_TRUE(near(arms.members[path].points[i], i == 0 || m == 0 ? rest : vec_add(rest, wandered), 1e-15))
+          << "arm " << g << ", member " << m << ", key " << i << ": " << vector_text(arms.members[path].points[i]);
+    }
+  }
+}
+
+TEST(ParticlesFigure, PlacementTurnsAndScalesAboutTheAxisMovesAndMirrorsAndProjectionDividesByDepth) {
+  const double third = 1.0 / 3.0;
+  const struct {
+    Vector3 rest, position, axis, expected;  // expected in view space
+  } placements[] = {
+      {{0, 0, 0}, {1, 2, -30}, {0, 0, 1}, {0.5, 1.5, 30}},  // the origin goes to minus the position, mirrored
+      {{2 * third, 4 * third, 4 * third}, {0, 0, -10}, {1, 2, 2}, {-2 * third - 0.5, -4 * third - 0.5, 4 * third + 10}},
+      {{1, 0, 0}, {0, 0, -10}, {0, 0, 1}, {0.5, 1.5, 10}},  // about z with w = 1: turned to (-1, -2, 0)
+  };
+  for (const auto& c : placements) {
+    ParticleFigure figure = figure_create();
+    for (FigureVertex& v : figure.vertices) v.rest = c.rest;
+    figure.pose.position = c.position;
+    figure.pose.axis = c.axis;
+    Camera camera;
+    figure_place(figure, camera);
+    EXPECT_TRUE(near(figure.vertices[17].working, c.expected, 1e-12)) << vector_text(figure.vertices[17].working);
+  }
+  const struct {
+    Vector3 working, screen;  // the screen position from (11, 22, 3) before
+    double stored_z;          // the depth left in the working position
+  } projections[] = {
+      {{1, 2, 4}, {400, 400, 4}, 4},
+      {{1, -1, 0.00005}, {3200320, -3199760, 0.0001}, 0.0001},  // nearly touching: pushed out
+      {{1, 1, -0.00005}, {11, 22, -1}, -0.0001},                // just behind: pushed back
+      {{3, 3, -5}, {11, 22, -1}, -5},                           // behind
+  };
+  for (const auto& c : projections) {
+    ParticleFigure figure = figure_create();
+    for (FigureVertex& v : figure.vertices) v = {{}, c.working, {11.0, 22.0, 3.0}};
+    figure_project(figure, figure_focal, figure_centre_x, figure_centre_y);
+    EXPECT_EQ(figure.vertices[29].working.z, c.stored_z) << vector_text(c.working);
+    EXPECT_TRUE(near(figure.vertices[29].screen, c.screen, 1e-6)) << vector_text(figure.vertices[29].screen);
+  }
+}
+
+TEST(ParticlesFigure, LinesChainEachArmAndLinkTheArmsFirstSamples) {
+  ParticleFigure figure = figure_create();  // vertex 5g + s at (100 + 80 s, 50 + 70 g): each arm a row
+  for (int v = 0; v < figure_vertex_count; ++v)
+    figure.vertices[v].screen = {100.0 + 80 * (v % 5), 50.0 + 70 * (v / 5), 1};
+  ScreenBuffer picture;
+  figure_draw(figure, picture.pixels());
+  const auto lit = [&](int x, int y) { return picture[at(x, y)] == figure_line_colour; };
+  for (int g = 0, y = 50; g < figure_arm_count; ++g, y += 70) {
+    EXPECT_TRUE(lit(100, y) && lit(260, y) && lit(420, y) && !lit(430, y)) << "arm " << g << ": its chain";
+    EXPECT_EQ(lit(100, y + 35), g < 5) << "arm " << g << ": a link from its first sample to the next arm's";
+    EXPECT_FALSE(lit(420, y + 35)) << "arm " << g << ": no link from its last sample";
+  }
+}
+
+TEST(ParticlesSnapshots, TheBlockIsCentredOnTheAnchorAndKeptInsideThePicture) {
+  ScreenBuffer picture;  // each pixel its own index
+  for (int i = 0; i < screen_pixels; ++i) picture[i] = static_cast<Pixel>(i);
+  const struct {
+    double x, y;  // the anchor
+    int x0, y0;   // the block's top-left corner
+  } cases[] = {{320.0, 240.0, 256, 176}, {64.9, 64.9, 0, 0},           {-0.5, -30.0, 0, 0},
+               {-1e300, -1e300, 0, 0},   {575.0, 415.0, 511, 351},     {639.9, 479.9, 512, 352},
+               {30.0, 1e300, 0, 352},    {std::nan(""), 300.0, 0, 236}};
+  SnapshotRing ring;
+  snapshot_ring_allocate(ring);
+  for (const auto& c : cases) {
+    snapshot_grab(ring, c.x, c.y, picture.pixels());
+    const Pixel* block = snapshot_block(ring, ring.slot);
+    EXPECT_TRUE(block[0] == Pixel(at(c.x0, c.y0)) && block[snapshot_pixels - 1] == Pixel(at(c.x0 + 127, c.y0 + 127)))
+        << "anchor (" << c.x << ", " << c.y << "): block from (" << block[0] % 640 << ", " << block[0] / 640 << ")";
+  }
+  EXPECT_EQ(ring.slot, 8) << "one slot further per snapshot";
+}
+
+TEST(ParticlesSnapshots, TheStripShowsEveryThirdSnapshotOldestFirstScrolledWithTwentyPixelGaps) {
+  // Strip pixel x shows period p = (x + scroll) / 148 of the strip: snapshot
+  // oldest + 3p, column (x + scroll) % 148, or the gap from column 128 on.
+  for (int scroll : {0, 126, 129, 147}) {  // before the call, which scrolls one pixel more
+    SnapshotRing ring;
+    snapshot_ring_allocate(ring);
+    for (int i = 0; i < snapshot_count * snapshot_pixels; ++i) ring.blocks[i] = static_cast<Pixel>(i + 1);
+    ring.slot = 4;  // the oldest is 5
+    ring.scroll = scroll;
+    ScreenBuffer screen, expected;
+    snapshot_draw_strip(ring, screen.pixels());
+    for (int i = 0; i < snapshot_size * screen_width; ++i) {
+      const int position = i % screen_width + (scroll + 1) % 148, column = position % 148, row = i / screen_width;
+      const Pixel* block = snapshot_block(ring, (5 + 3 * (position / 148)) % 15);
+      if (column < snapshot_size) expected[at(i % screen_width, 196 + row)] = block[row * snapshot_size + column];
+    }
+    EXPECT_TRUE(same_picture("particles_strip", expected.pixels(), screen.pixels())) << "scroll " << scroll;
+  }
+}
+
+TEST(ParticlesWarp, AMovedNodeBendsTheCellsAroundItTheLastCellsAreFlattenedAndRowsShiftUpTwo) {
+  WarpGrid grid;
+  particles_warp_grid_at_rest(grid);
+  // Node (row 2, column 3), at rest (48, 32), moved 16 pixels right and 8
+  // down; node (0, 0) one pixel up and left, outside the picture.
+  grid.x[node_grid_node(2, 3)] += 16 * fixed_one;
+  grid.y[node_grid_node(2, 3)] += 8 * fixed_one;
+  grid.x[node_grid_node(0, 0)] = grid.y[node_grid_node(0, 0)] = -fixed_one;
+  std::vector<std::int32_t> map(screen_pixels), shift(screen_pixels);
+  particles_build_warp_map(grid, map.data());
+  const std::array<int, 3> cases[] = {
+      {48, 32, at(64, 40)},                          // the node itself
+      {56, 32, at(64, 36)},                          // halfway along the top edge towards node (2, 4) at (64, 32)
+      {48, 40, at(56, 44)},                          // halfway down the left edge towards node (3, 3) at (48, 48)
+      {47, 32, at(62, 39)},                          // cell (2, 2): 15/16 of the way from (32, 32) to the node
+      {48, 31, at(63, 38)},                          // cell (1, 3): 15/16 of the way from (48, 16) down to the node
+      {100, 100, at(100, 100)}, {0, 0, at(-1, -1)},  // a negative index, for the checked gather to absorb
+      {630, 100, at(624, 100)}, {100, 470, at(100, 464)}, {639, 479, at(624, 464)},  // no node beyond
+  };
+  for (const auto& [x, y, source] : cases) EXPECT_EQ(map[at(x, y)], source) << "pixel (" << x << ", " << y << ")";
+  particles_fill_row_shift_table(shift.data());
+  for (int i : {at(0, 0), at(639, 1), at(0, 2), at(639, 479)}) EXPECT_EQ(shift[i], i < 1280 ? i : i - 1280) << i;
+}
+
+TEST(ParticlesWarp, JitterMovesOnlyDiagonalNodesInTurnByOnePixelAtMostWithoutBuildingUp) {
+  std::srand(11);
+  WarpGrid grid;
+  particles_warp_grid_at_rest(grid);
+  const WarpGrid rest = grid;
+  std::set<std::int64_t> offsets_seen;
+  for (int frame = 1; frame <= 400; ++frame) {
+    const WarpGrid before = grid;
+    particles_jitter_warp_grid(grid);
+    for (int n = 0; n < node_grid_rows * node_grid_columns; ++n) {
+      const int j = n / node_grid_columns % 4, k = n % node_grid_columns % 4;
+      const std::int64_t dx = grid.x[n] - rest.x[n], dy = grid.y[n] - rest.y[n];
+      const bool moved = grid.x[n] != before.x[n] || grid.y[n] != before.y[n];
+      ASSERT_TRUE(dx % fixed_one == 0 && dy % fixed_one == 0 && std::abs(dx) <= fixed_one &&
+                  std::abs(dy) <= fixed_one && (j == k || (dx == 0 && dy == 0)) && (!moved || (j == frame % 4 && k == j)))
+          << "node " << n << " off by (" << dx << ", " << dy << ") at frame " << frame;
+      offsets_seen.insert(dx / fixed_one);
+    }
+  }
+  EXPECT_EQ(offsets_seen, (std::set<std::int64_t>{-1, 0, 1}));
+}
+
+TEST(ParticlesScene, FreezeMomentsToggleOneAFrameInOrderAndTheFifthStopsTheSimulation) {
+  // Frames at 0, 0, 0.98, 1.95, ... 11.72. Live frames show the scan lines'
+  // black rows ('L'), frozen ones the full-colour still ('F').
+  const std::pair<std::array<double, 5>, const char*> cases[] = {{{3, 3, 6, 6, 9}, "LLLLLFLLFLLFFF"},
+                                                                 {{5, 2, 7, 1, 100}, "LLLLLLLFLFLLLL"}};
+  for (const auto& [moments, expected] : cases) {
+    SceneRig rig;
+    particles_init(rig.shared);
+    particles_set_parameters({12.0, 0.0, 0.0, moments});
+    particles_prepare();
+    fill(*rig.shared.work_b, 0x00404040);  // a grey the channel blur keeps
+    particles_run(rig.context());
+    std::string looks;
+    for (const std::vector<Pixel>& frame : rig.frames) looks += frame[at(5, 7)] == 0 ? 'L' : 'F';
+    EXPECT_EQ(looks, expected);
+    if (moments[4] != 9) continue;
+    EXPECT_TRUE(rig.frames[12] == rig.frames[11] && rig.frames[13] == rig.frames[11]) << "the still holds";
+    EXPECT_FALSE(rig.frames[8] == rig.frames[11]) << "the stills of the third and fifth toggles should differ";
+  }
+}
+
+}  // namespace
