@@ -86,10 +86,10 @@ TEST(LatticePictures, APortraitIsBlurredInPlaceAsAPlainReferenceDoesAndAddedAtIt
     fill(got, 0x00F00A00);
     fill(expected, 0x00F00A00);
     for (int i = c.first * screen_width; i < (c.last + 1) * screen_width; ++i) {
+      if (i % screen_width >= 302) continue;
       const Pixel p = reference[(i / screen_width - c.row) * lattice_portrait_width + i % screen_width + 4];
-      if (i % screen_width < 302)
-        expected[i] =
-            pixel_rgb(std::min(255u, pixel_red(p) + 0xF0), std::min(255u, pixel_green(p) + 0x0A), pixel_blue(p));
+      expected[i] =
+          pixel_rgb(std::min(255u, pixel_red(p) + 0xF0), std::min(255u, pixel_green(p) + 0x0A), pixel_blue(p));
     }
     lattice_portrait_blur_add(c.row, c.extra_passes, picture.data(), got.pixels());
     EXPECT_TRUE(picture == reference) << "the portrait blurred in place, " << c.extra_passes + 1 << " passes";
@@ -137,16 +137,15 @@ TEST(LatticeScene, TheOpeningStartsFromTheRaycastPictureAndAPortraitShowsAtItsRo
     EXPECT_TRUE(same_picture("lattice_opening", rig.shared.work_a->pixels(), rig.frames[0].data()));
     return rig.frames;
   };
-  const std::vector<std::vector<Pixel>> shown = run(64), later = run(65), never = run(1000000);
+  const std::vector<std::vector<Pixel>> shown = run(64), never = run(1000000);
   ASSERT_EQ(shown.size(), 4u);
-  EXPECT_TRUE(shown[2] == never[2] && later[3] == never[3]) << "20 and 15 units before its moment";
+  EXPECT_TRUE(shown[2] == never[2]) << "20 units before its moment";
   int inside = 0, outside = 0;
   for (int i = 0; i < screen_pixels; ++i) {
     const bool rows = i / screen_width >= 198 && i / screen_width <= 265;  // 200..262, blurred
     (rows ? inside : outside) += shown[3][i] != never[3][i];
   }
-  EXPECT_GT(inside, 10000);
-  EXPECT_EQ(outside, 0);
+  EXPECT_TRUE(inside > 10000 && outside == 0) << inside << " pixels changed on its rows, " << outside << " elsewhere";
 }
 
 }  // namespace

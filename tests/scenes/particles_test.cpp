@@ -1,6 +1,6 @@
 // The particles scene: the figure's random arms, its placement, projection
-// and lines; the snapshot ring and strip; the warp grid, its map and
-// jitter; and the five freeze moments of the first phase.
+// and lines; the snapshot ring and strip; the warp map and its jitter; and
+// the five freeze moments of the first phase.
 #include "scenes/particles.h"
 
 #include <gtest/gtest.h>
@@ -40,23 +40,22 @@ TEST(ParticlesFigure, ArmPathsWanderAroundTheirRestPointsInTheRandOrderOfArmKeyM
     const int g = path / 4, m = path % 4;  // arm, member
     ASSERT_EQ(arms.members[path].count, figure_arm_key_count);
     for (int i = 0; i < figure_arm_key_count; ++i) {
-      const int first = ((g * 100 + i - 1) * 3 + m - 1) * 3;  // member 0 and key 0 stay at rest
-      const Vector3 rest = vec_scale(directions[g], 2.0 * m),
-                    wandered{wander(first), wander(first + 1), wander(first + 2)};
+      const int d = ((g * 100 + i - 1) * 3 + m - 1) * 3;  // member 0 and key 0 stay at rest
+      const Vector3 rest = vec_scale(directions[g], 2.0 * m), wandered{wander(d), wander(d + 1), wander(d + 2)};
       EXPECT_TRUE(near(arms.members[path].points[i], i == 0 || m == 0 ? rest : vec_add(rest, wandered), 1e-15))
-          << "arm " << g << ", member " << m << ", key " << i << ": " << vector_text(arms.members[path].points[i]);
+          << "arm " << g << ", member " << m << ", key " << i;
     }
   }
 }
 
-TEST(ParticlesFigure, PlacementTurnsAndScalesAboutTheAxisMovesAndMirrorsAndProjectionDividesByDepth) {
+TEST(ParticlesFigure, PlacementTurnsAndScalesAboutTheAxisAndMirrorsAndProjectionDividesByDepth) {
   const double third = 1.0 / 3.0;
   const struct {
     Vector3 rest, position, axis, expected;  // expected in view space
   } placements[] = {
-      {{0, 0, 0}, {1, 2, -30}, {0, 0, 1}, {0.5, 1.5, 30}},  // the origin goes to minus the position, mirrored
+      // On the axis (normalised): not turned. Across it, with w = 1: turned and scaled by sqrt 5 to (-1, -2, 0).
       {{2 * third, 4 * third, 4 * third}, {0, 0, -10}, {1, 2, 2}, {-2 * third - 0.5, -4 * third - 0.5, 4 * third + 10}},
-      {{1, 0, 0}, {0, 0, -10}, {0, 0, 1}, {0.5, 1.5, 10}},  // about z with w = 1: turned to (-1, -2, 0)
+      {{1, 0, 0}, {1, 2, -10}, {0, 0, 1}, {1.5, 3.5, 10}},  // less the position, mirrored
   };
   for (const auto& c : placements) {
     ParticleFigure figure = figure_create();
@@ -80,8 +79,8 @@ TEST(ParticlesFigure, PlacementTurnsAndScalesAboutTheAxisMovesAndMirrorsAndProje
     ParticleFigure figure = figure_create();
     for (FigureVertex& v : figure.vertices) v = {{}, c.working, {11.0, 22.0, 3.0}};
     figure_project(figure, figure_focal, figure_centre_x, figure_centre_y);
-    EXPECT_EQ(figure.vertices[29].working.z, c.stored_z) << vector_text(c.working);
-    EXPECT_TRUE(near(figure.vertices[29].screen, c.screen, 1e-6)) << vector_text(figure.vertices[29].screen);
+    EXPECT_TRUE(figure.vertices[29].working.z == c.stored_z && near(figure.vertices[29].screen, c.screen, 1e-6))
+        << vector_text(c.working) << " to " << vector_text(figure.vertices[29].screen);
   }
 }
 
@@ -94,39 +93,33 @@ TEST(ParticlesFigure, LinesChainEachArmAndLinkTheArmsFirstSamples) {
   const auto lit = [&](int x, int y) { return picture[at(x, y)] == figure_line_colour; };
   for (int g = 0, y = 50; g < figure_arm_count; ++g, y += 70) {
     EXPECT_TRUE(lit(100, y) && lit(260, y) && lit(420, y) && !lit(430, y)) << "arm " << g << ": its chain";
-    EXPECT_EQ(lit(100, y + 35), g < 5) << "arm " << g << ": a link from its first sample to the next arm's";
-    EXPECT_FALSE(lit(420, y + 35)) << "arm " << g << ": no link from its last sample";
+    EXPECT_TRUE(lit(100, y + 35) == (g < 5) && !lit(420, y + 35)) << "arm " << g << ": a link from its first sample";
   }
 }
 
-TEST(ParticlesSnapshots, TheBlockIsCentredOnTheAnchorAndKeptInsideThePicture) {
+TEST(ParticlesSnapshots, TheBlockIsCentredOnTheAnchorInsideThePictureAndTheStripShowsEveryThirdOldestFirst) {
   ScreenBuffer picture;  // each pixel its own index
   for (int i = 0; i < screen_pixels; ++i) picture[i] = static_cast<Pixel>(i);
-  const struct {
-    double x, y;  // the anchor
-    int x0, y0;   // the block's top-left corner
-  } cases[] = {{320.0, 240.0, 256, 176}, {64.9, 64.9, 0, 0},           {-0.5, -30.0, 0, 0},
-               {-1e300, -1e300, 0, 0},   {575.0, 415.0, 511, 351},     {639.9, 479.9, 512, 352},
-               {30.0, 1e300, 0, 352},    {std::nan(""), 300.0, 0, 236}};
+  const std::array<double, 4> anchors[] = {
+      // anchor (x, y), the block's top-left corner
+      {320, 240, 256, 176}, {64.9, 64.9, 0, 0},       {-1e300, -30, 0, 0},  // 64.9 truncated
+      {575, 415, 511, 351}, {639.9, 1e300, 512, 352}, {std::nan(""), 300, 0, 236},
+  };
   SnapshotRing ring;
   snapshot_ring_allocate(ring);
-  for (const auto& c : cases) {
-    snapshot_grab(ring, c.x, c.y, picture.pixels());
+  for (const auto& [x, y, x0, y0] : anchors) {
+    snapshot_grab(ring, x, y, picture.pixels());
     const Pixel* block = snapshot_block(ring, ring.slot);
-    EXPECT_TRUE(block[0] == Pixel(at(c.x0, c.y0)) && block[snapshot_pixels - 1] == Pixel(at(c.x0 + 127, c.y0 + 127)))
-        << "anchor (" << c.x << ", " << c.y << "): block from (" << block[0] % 640 << ", " << block[0] / 640 << ")";
+    const int corner = at(static_cast<int>(x0), static_cast<int>(y0));
+    EXPECT_TRUE(block[0] == Pixel(corner) && block[snapshot_pixels - 1] == Pixel(corner + 127 * 641))
+        << "anchor (" << x << ", " << y << "): block from (" << block[0] % 640 << ", " << block[0] / 640 << ")";
   }
-  EXPECT_EQ(ring.slot, 8) << "one slot further per snapshot";
-}
-
-TEST(ParticlesSnapshots, TheStripShowsEveryThirdSnapshotOldestFirstScrolledWithTwentyPixelGaps) {
+  EXPECT_EQ(ring.slot, 6) << "one slot further per snapshot";
   // Strip pixel x shows period p = (x + scroll) / 148 of the strip: snapshot
   // oldest + 3p, column (x + scroll) % 148, or the gap from column 128 on.
+  for (int i = 0; i < snapshot_count * snapshot_pixels; ++i) ring.blocks[i] = static_cast<Pixel>(i + 1);
   for (int scroll : {0, 126, 129, 147}) {  // before the call, which scrolls one pixel more
-    SnapshotRing ring;
-    snapshot_ring_allocate(ring);
-    for (int i = 0; i < snapshot_count * snapshot_pixels; ++i) ring.blocks[i] = static_cast<Pixel>(i + 1);
-    ring.slot = 4;  // the oldest is 5
+    ring.slot = 4;                         // the oldest is 5
     ring.scroll = scroll;
     ScreenBuffer screen, expected;
     snapshot_draw_strip(ring, screen.pixels());
@@ -139,23 +132,20 @@ TEST(ParticlesSnapshots, TheStripShowsEveryThirdSnapshotOldestFirstScrolledWithT
   }
 }
 
-TEST(ParticlesWarp, AMovedNodeBendsTheCellsAroundItTheLastCellsAreFlattenedAndRowsShiftUpTwo) {
+TEST(ParticlesWarp, AMovedNodeBendsItsCellsTheLastCellsAreFlattenedAndRowsShiftUpTwo) {
   WarpGrid grid;
   particles_warp_grid_at_rest(grid);
-  // Node (row 2, column 3), at rest (48, 32), moved 16 pixels right and 8
-  // down; node (0, 0) one pixel up and left, outside the picture.
+  // Node (row 2, column 3), at rest (48, 32), moved to (64, 40); node (0, 0)
+  // to (-1, -1), outside the picture.
   grid.x[node_grid_node(2, 3)] += 16 * fixed_one;
   grid.y[node_grid_node(2, 3)] += 8 * fixed_one;
   grid.x[node_grid_node(0, 0)] = grid.y[node_grid_node(0, 0)] = -fixed_one;
   std::vector<std::int32_t> map(screen_pixels), shift(screen_pixels);
   particles_build_warp_map(grid, map.data());
   const std::array<int, 3> cases[] = {
-      {48, 32, at(64, 40)},                          // the node itself
-      {56, 32, at(64, 36)},                          // halfway along the top edge towards node (2, 4) at (64, 32)
-      {48, 40, at(56, 44)},                          // halfway down the left edge towards node (3, 3) at (48, 48)
-      {47, 32, at(62, 39)},                          // cell (2, 2): 15/16 of the way from (32, 32) to the node
-      {48, 31, at(63, 38)},                          // cell (1, 3): 15/16 of the way from (48, 16) down to the node
-      {100, 100, at(100, 100)}, {0, 0, at(-1, -1)},  // a negative index, for the checked gather to absorb
+      {48, 32, at(64, 40)},     {56, 32, at(64, 36)},  // the node; halfway to node (2, 4) at (64, 32)
+      {48, 40, at(56, 44)},     {47, 32, at(62, 39)},  // halfway to node (3, 3) at (48, 48); 15/16 from (32, 32)
+      {48, 31, at(63, 38)},     {0, 0, at(-1, -1)},    // 15/16 from (48, 16); an index for the checked gather
       {630, 100, at(624, 100)}, {100, 470, at(100, 464)}, {639, 479, at(624, 464)},  // no node beyond
   };
   for (const auto& [x, y, source] : cases) EXPECT_EQ(map[at(x, y)], source) << "pixel (" << x << ", " << y << ")";
@@ -177,7 +167,8 @@ TEST(ParticlesWarp, JitterMovesOnlyDiagonalNodesInTurnByOnePixelAtMostWithoutBui
       const std::int64_t dx = grid.x[n] - rest.x[n], dy = grid.y[n] - rest.y[n];
       const bool moved = grid.x[n] != before.x[n] || grid.y[n] != before.y[n];
       ASSERT_TRUE(dx % fixed_one == 0 && dy % fixed_one == 0 && std::abs(dx) <= fixed_one &&
-                  std::abs(dy) <= fixed_one && (j == k || (dx == 0 && dy == 0)) && (!moved || (j == frame % 4 && k == j)))
+                  std::abs(dy) <= fixed_one && (j == k || (dx == 0 && dy == 0)) &&
+                  (!moved || (j == frame % 4 && k == j)))
           << "node " << n << " off by (" << dx << ", " << dy << ") at frame " << frame;
       offsets_seen.insert(dx / fixed_one);
     }

@@ -1,5 +1,6 @@
-// Word pictures fading around their moment and single-frame flash pictures;
-// then which of them each scene shows, and when.
+// Word pictures fading around their moment; which word and flash pictures
+// each scene shows, and when (a flash picture shows in the one frame that
+// first passes its moment).
 #include "scenes/word_flash.h"
 
 #include <gtest/gtest.h>
@@ -52,19 +53,6 @@ TEST(WordFlash, AddsTheWordDarkenedBy256MinusTheLevel) {
     EXPECT_TRUE(same_picture("word_flash_add", expected.pixels(), surface.pixels())) << "level " << c.level;
     EXPECT_EQ(word[0], c.word) << "the word picture itself is left alone";
   }
-}
-
-TEST(WordFlash, AFlashPictureShowsOnceInTheFirstFramePastItsMoment) {
-  ScreenBuffer picture, surface;
-  fill(picture, 0x00ABCDEF);
-  bool pending = true;
-  for (const auto& [scene_time, shown] : {std::pair{29.9, false}, {30.0, false}, {30.01, true}, {45.0, false}}) {
-    surface.clear();
-    EXPECT_EQ(word_flash_frame_show(pending, scene_time, 30.0, picture.pixels(), surface.pixels()), shown)
-        << scene_time;
-    EXPECT_EQ(surface[12345], shown ? 0x00ABCDEFu : 0u) << "scene time " << scene_time;
-  }
-  EXPECT_FALSE(pending);
 }
 
 TEST(SceneWordsAndFlashes, EachSceneShowsItsOwnPicturesAtItsMoments) {
