@@ -1,6 +1,5 @@
-// The particles scene: the figure's random arms, its placement and
-// projection; the snapshot ring and strip; the warp map; and the five
-// freeze moments of the first phase.
+// The particles scene: the figure's random arms and its projection, where
+// snapshots are taken, the warp map, and the five freeze moments.
 #include "scenes/particles.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +14,6 @@
 #include "scenes/particles_snapshots.h"
 #include "scenes/particles_warp.h"
 #include "shell/pixels/fixed_point.h"
-#include "support/picture_check.h"
 
 namespace {
 
@@ -34,29 +32,20 @@ TEST(ParticlesFigure, ArmPathsWanderAroundTheirRestPointsInTheRandOrderOfArmKeyM
   figure_init_arm_paths(arms);
   EXPECT_EQ(std::rand(), draws.back()) << "three draws per key of members 1 to 3, no more";
   const Vector3 directions[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
-  const auto wander = [&](int index) { return 4.0 * ((draws[index] % 1000) * 0.002 - 1.0); };
+  const auto wander = [&](int d) { return 4.0 * ((draws[d] % 1000) * 0.002 - 1.0); };
   for (int path = 0; path < figure_arm_path_count; ++path) {
     const int g = path / 4, m = path % 4;  // arm, member
     ASSERT_EQ(arms.members[path].count, figure_arm_key_count);
     for (int i = 0; i < figure_arm_key_count; ++i) {
       const int d = ((g * 100 + i - 1) * 3 + m - 1) * 3;  // member 0 and key 0 stay at rest
-      const Vector3 rest = vec_scale(directions[g], 2.0 * m), wandered{wander(d), wander(d + 1), wander(d + 2)};
-      EXPECT_TRUE(near(arms.members[path].points[i], i == 0 || m == 0 ? rest : vec_add(rest, wandered), 1e-15))
+      const Vector3 rest = vec_scale(directions[g], 2.0 * m), moved{wander(d), wander(d + 1), wander(d + 2)};
+      EXPECT_TRUE(near(arms.members[path].points[i], i == 0 || m == 0 ? rest : vec_add(rest, moved), 1e-15))
           << "arm " << g << ", member " << m << ", key " << i;
     }
   }
 }
 
-TEST(ParticlesFigure, PlacementTurnsAndScalesAboutTheAxisAndMirrorsAndProjectionDividesByDepth) {
-  // About z with w = 1, (1, 0, 0) turns to (-1, -2, 0), of length sqrt 5;
-  // less the position (1, 2, -10); mirrored by the camera: x to -x - 0.5.
-  ParticleFigure placed = figure_create();
-  for (FigureVertex& v : placed.vertices) v.rest = {1, 0, 0};
-  placed.pose.position = {1, 2, -10};
-  placed.pose.axis = {0, 0, 3};
-  Camera camera;
-  figure_place(placed, camera);
-  EXPECT_TRUE(near(placed.vertices[17].working, {1.5, 3.5, 10}, 1e-12)) << vector_text(placed.vertices[17].working);
+TEST(ParticlesFigure, ProjectionDividesByDepthAndKeepsTheLastPositionBehindTheCamera) {
   const struct {
     Vector3 working, screen;  // the screen position from (11, 22, 3) before
     double stored_z;          // the depth left in the working position
@@ -75,7 +64,7 @@ TEST(ParticlesFigure, PlacementTurnsAndScalesAboutTheAxisAndMirrorsAndProjection
   }
 }
 
-TEST(ParticlesSnapshots, TheBlockIsCentredOnTheAnchorInsideThePictureAndTheStripShowsEveryThirdOldestFirst) {
+TEST(ParticlesSnapshots, TheBlockIsCentredOnTheAnchorAndKeptInsideThePicture) {
   ScreenBuffer picture;  // each pixel its own index
   for (int i = 0; i < screen_pixels; ++i) picture[i] = static_cast<Pixel>(i);
   const std::array<double, 4> anchors[] = {
@@ -93,21 +82,6 @@ TEST(ParticlesSnapshots, TheBlockIsCentredOnTheAnchorInsideThePictureAndTheStrip
         << "anchor (" << x << ", " << y << "): block from (" << block[0] % 640 << ", " << block[0] / 640 << ")";
   }
   EXPECT_EQ(ring.slot, 6) << "one slot further per snapshot";
-  // Strip pixel x shows period p = (x + scroll) / 148 of the strip: snapshot
-  // oldest + 3p, column (x + scroll) % 148, or the gap from column 128 on.
-  for (int i = 0; i < snapshot_count * snapshot_pixels; ++i) ring.blocks[i] = static_cast<Pixel>(i + 1);
-  for (int scroll : {0, 126, 129, 147}) {  // before the call, which scrolls one pixel more
-    ring.slot = 4;                         // the oldest is 5
-    ring.scroll = scroll;
-    ScreenBuffer screen, expected;
-    snapshot_draw_strip(ring, screen.pixels());
-    for (int i = 0; i < snapshot_size * screen_width; ++i) {
-      const int position = i % screen_width + (scroll + 1) % 148, column = position % 148, row = i / screen_width;
-      const Pixel* block = snapshot_block(ring, (5 + 3 * (position / 148)) % 15);
-      if (column < snapshot_size) expected[at(i % screen_width, 196 + row)] = block[row * snapshot_size + column];
-    }
-    EXPECT_TRUE(same_picture("particles_strip", expected.pixels(), screen.pixels())) << "scroll " << scroll;
-  }
 }
 
 TEST(ParticlesWarp, AMovedNodeBendsItsCellsTheLastCellsAreFlattenedAndRowsShiftUpTwo) {

@@ -23,8 +23,9 @@ std::vector<std::int64_t> backend_frames(std::vector<std::int64_t> frames) {
 }  // namespace
 
 SceneRig::SceneRig(FrameRate rate, std::vector<std::int64_t> scene_key_frames)
-    : backend(ptc::HeadlessScript{rate, backend_frames(std::move(scene_key_frames)), {}},
-              [this](const ptc::HeadlessFrame& frame) { frames.emplace_back(frame.pixels, frame.pixels + screen_pixels); }),
+    : backend(
+          ptc::HeadlessScript{rate, backend_frames(std::move(scene_key_frames)), {}},
+          [this](const ptc::HeadlessFrame& frame) { frames.emplace_back(frame.pixels, frame.pixels + screen_pixels); }),
       console(backend),
       surface(screen_width, screen_height, ptc::program_format()) {
   console.open("scene test", screen_width, screen_height, ptc::program_format(), 0);

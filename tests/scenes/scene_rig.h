@@ -1,8 +1,8 @@
 // A scene's world for tests: the headless console and staging surface, the
 // shared pictures allocated as the entry sequence allocates them (all zero,
 // nothing loaded), and every frame the scene presents kept. As in the
-// sequence, a loading picture is shown first and not kept, so a key "at
-// scene frame n" waits before the scene's frame n.
+// sequence a loading picture comes first, not kept: a key "at scene frame n"
+// waits before the scene's frame n.
 #pragma once
 
 #include <cstdint>
@@ -15,10 +15,9 @@
 #include "shell/platform/ptc.h"
 #include "shell/platform/ptc_headless.h"
 
-// 6.4 frames per second: after a loop's first frame (a timer delta of 0),
-// every frame moves scene time by exactly 0.9765625 units.
+// After a loop's first frame (a timer delta of 0), each frame moves scene
+// time by exactly 0.9765625 units at the coarse rate, 30 at the other.
 constexpr FrameRate coarse_rate{32, 5};
-// 5/24 frames per second: 30 scene-time units a frame.
 constexpr FrameRate thirty_unit_rate{5, 24};
 
 struct SceneRig {
@@ -34,9 +33,9 @@ struct SceneRig {
 };
 
 // Each scene started up with the committed data files, given the lengths of
-// its first two loops in scene-time units (a scene of one loop takes the
-// first) and played on `rig`. Particles never freezes; greets plays only its
-// phases `phase` and `phase` + 1 (0..4), the others of no length.
+// its first two loops (a scene of one loop takes the first) and played on
+// `rig`. Particles never freezes, lattice shows no portrait; greets plays
+// only its phases `phase` and `phase` + 1 (0..4).
 void play_raycast(SceneRig& rig, double length, double unused);
 void play_lattice(SceneRig& rig, double opening, double main_part);
 void play_starwarp(SceneRig& rig, double warp, double spin);
