@@ -1,22 +1,12 @@
 // The frame loop every scene plays its frames with; then, scene by scene,
 // what each loop boundary does with a waiting key and with the time a loop
-// ran past its length, and where each value of its parameter file goes.
+// ran past its length.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
-#include <type_traits>
 #include <vector>
 
-#include "data/config_reader.h"
-#include "data/temp_text_file.h"
 #include "scene_rig.h"
-#include "scenes/blobby.h"
-#include "scenes/greets.h"
-#include "scenes/lattice.h"
-#include "scenes/particles.h"
-#include "scenes/raycast.h"
-#include "scenes/starwarp.h"
 
 namespace {
 
@@ -36,14 +26,7 @@ TEST(FrameLoop, EachFrameGetsItsTimeAndStepAndAKeyEndsTheLoopWhereItIsTestedLeft
       {"a key before the first frame", 0.0, 20.0, {0}, KeyTest::frame_start, {}, 0.0, 1},
       {"a key before the third frame", 0.0, 20.0, {2}, KeyTest::frame_start, {0.0, 0.0}, step, 3},
       {"blobby's order, no length: still one test", 0.0, 0.0, {0}, KeyTest::before_loop_and_frame_end, {}, 0.0, 1},
-      {"blobby's order, a key after the second frame",
-       0.0,
-       20.0,
-       {2},
-       KeyTest::before_loop_and_frame_end,
-       {0.0, 0.0},
-       step,
-       3},
+      {"blobby's order, a key after frame 2", 0.0, 20.0, {2}, KeyTest::before_loop_and_frame_end, {0, 0}, step, 3},
   };
   for (const auto& c : cases) {
     SceneRig rig(coarse_rate, c.keys);
@@ -97,32 +80,6 @@ TEST(SceneLoops, EachBoundaryConsumesTheKeyOrNotAndCarriesTheOvershoot) {
       EXPECT_EQ(rig.frames.size(), key ? c.frames_with_key : c.frames) << c.boundary << (key ? ", a key" : "");
       EXPECT_EQ(rig.backend.key_reads(), key ? 1 : 0) << c.boundary << (key ? ", a key" : "");
     }
-  }
-}
-
-// The fields of the record `read` makes of `file`, in the order the record
-// lists them (the file's): ints for the lattice scene, doubles for the others.
-template <typename Parameters>
-std::vector<double> fields(Parameters (*read)(ConfigReader&), const std::string& file) {
-  using Number = std::conditional_t<std::is_same_v<Parameters, LatticeParameters>, int, double>;
-  ConfigReader reader;
-  reader.stream.open(file);
-  const Parameters parameters = read(reader);
-  std::vector<Number> values(sizeof parameters / sizeof(Number));
-  std::memcpy(values.data(), &parameters, sizeof parameters);
-  return {values.begin(), values.end()};
-}
-
-TEST(SceneParameters, EachSceneReadsItsValuesInFileOrder) {
-  std::string text;  // values 1, 2, 3, ..., each after a two-word comment
-  for (int k = 1; k <= 15; ++k) text += "Value " + std::to_string(k) + "\n` " + std::to_string(k) + "\n";
-  const std::string file = write_temp_text_file(text);
-  const std::pair<const char*, std::vector<double>> scenes[] = {
-      {"raycast", fields(raycast_read_parameters, file)},   {"lattice", fields(lattice_read_parameters, file)},
-      {"starwarp", fields(starwarp_read_parameters, file)}, {"particles", fields(particles_read_parameters, file)},
-      {"blobby", fields(blobby_read_parameters, file)},     {"greets", fields(greets_read_parameters, file)}};
-  for (const auto& [scene, got] : scenes) {
-    for (std::size_t k = 0; k < got.size(); ++k) EXPECT_EQ(got[k], k + 1.0) << scene << ", field " << k;
   }
 }
 
