@@ -1,4 +1,4 @@
-// The particles scene: the figure's random arms and its projection, where
+// The particles scene: the figure's random arms, projection and lines, where
 // snapshots are taken, the warp map, and the five freeze moments.
 #include "scenes/particles.h"
 
@@ -62,6 +62,17 @@ TEST(ParticlesFigure, ProjectionDividesByDepthAndKeepsTheLastPositionBehindTheCa
     figure_project(figure, figure_focal, figure_centre_x, figure_centre_y);
     EXPECT_TRUE(figure.vertices[29].working.z == c.stored_z && near(figure.vertices[29].screen, c.screen, 1e-6))
         << vector_text(c.working) << " to " << vector_text(figure.vertices[29].screen);
+  }
+}
+
+TEST(ParticlesFigure, LinesChainEachArmAndLinkTheArmsFirstSamples) {
+  ParticleFigure figure = figure_create();  // vertex 5g + s at (100 + 80 s, 50 + 70 g): each arm a row
+  for (int v = 0; v < 30; ++v) figure.vertices[v].screen = {100.0 + 80 * (v % 5), 50.0 + 70 * (v / 5), 1};
+  ScreenBuffer picture;
+  figure_draw(figure, picture.pixels());
+  const auto lit = [&](int x, int y) { return picture[at(x, y)] == figure_line_colour; };
+  for (int g = 0, y = 50; g < 6; ++g, y += 70) {  // a link from an arm's first sample only, to the next arm's
+    EXPECT_TRUE(lit(100, y) && lit(420, y) && !lit(430, y) && lit(100, y + 35) == (g < 5) && !lit(420, y + 35)) << g;
   }
 }
 

@@ -27,9 +27,9 @@ std::vector<RayTableEntry> filled_ray_table() {
 TEST(RaycastRays, ARayWritesFromItsStartToShortOfItsTargetAndNothingWithAnEndOffTheScreen) {
   const std::array<int, 5> cases[] = {
       // from (x0, y0) to (x1, y1): pixels written, each 0xFF from the full mask
-      {100, 100, 125, 100, 0},  {100, 100, 126, 100, 1},   {100, 100, 115, 120, 0},  // lengths 25, 26, 25
-      {10, 200, 300, 200, 265}, {300, 300, 100, 300, 175}, {100, 50, 100, 400, 325}, {300, 300, 300, 100, 175},
-      {40, 40, 40, 40, 0},      {-1, 100, 300, 100, 0},    {100, 480, 100, 0, 0},    {100, 100, 640, 100, 0},
+      {100, 100, 125, 100, 0}, {100, 100, 126, 100, 1},   {100, 100, 115, 120, 0},  // lengths 25, 26, 25
+      {0, 200, 300, 200, 275}, {300, 300, 100, 300, 175}, {100, 50, 100, 400, 325}, {300, 300, 300, 100, 175},
+      {40, 40, 40, 40, 0},     {-1, 100, 300, 100, 0},    {100, 480, 100, 0, 0},    {100, 100, 640, 100, 0},
   };
   const std::vector<RayTableEntry> table = filled_ray_table();
   ScreenBuffer mask;
