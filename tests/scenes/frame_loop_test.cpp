@@ -1,72 +1,85 @@
-// The scenes' frame loop on the headless console: what each frame is
-// composed from, where the key is tested, and the scene time it returns.
+// The frame loop every scene plays its frames with; then, scene by scene,
+// what each loop boundary does with a waiting key and with the time a loop
+// ran past its length.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 #include "scene_rig.h"
-#include "scenes/scene.h"
 
 namespace {
 
-// A loop of `length` units from `start` on a new rig; every frame's
-// SceneFrame kept, and its surface marked with the frame's number.
-struct LoopRun {
-  LoopRun(double start, double length, std::vector<std::int64_t> key_frames, KeyTest key_test)
-      : rig(coarse_rate, std::move(key_frames)) {
+TEST(FrameLoop, EachFrameGetsItsTimeAndStepAndAKeyEndsTheLoopWhereItIsTestedLeftWaiting) {
+  const double step = 0.9765625;  // 6.25 x 5/32 s
+  const struct {
+    const char* what;
+    double start, length;
+    std::vector<std::int64_t> keys;  // scene frames
+    KeyTest key_test;
+    std::vector<double> times;  // of the frames shown
+    double reached;
+    long key_tests;
+  } cases[] = {
+      {"no key", 0.5, 3.0, {}, KeyTest::frame_start, {0.5, 0.5, 0.5 + step, 0.5 + 2 * step}, 0.5 + 3 * step, 4},
+      {"no length: no frame and no key test", 0.0, 0.0, {0}, KeyTest::frame_start, {}, 0.0, 0},
+      {"a key before the first frame", 0.0, 20.0, {0}, KeyTest::frame_start, {}, 0.0, 1},
+      {"a key before the third frame", 0.0, 20.0, {2}, KeyTest::frame_start, {0.0, 0.0}, step, 3},
+      {"blobby's order, no length: still one test", 0.0, 0.0, {0}, KeyTest::before_loop_and_frame_end, {}, 0.0, 1},
+      {"blobby's order, a key after frame 2", 0.0, 20.0, {2}, KeyTest::before_loop_and_frame_end, {0, 0}, step, 3},
+  };
+  for (const auto& c : cases) {
+    SceneRig rig(coarse_rate, c.keys);
     ptc::Timer timer(rig.console);
     start_scene_timer(timer);
-    reached = play_frame_loop(
-        rig.context(), timer, start, length,
-        [this](const SceneFrame& frame) {
-          frame.surface[0] = static_cast<Pixel>(seen.size() + 1);
-          seen.push_back(frame);
-        },
-        key_test);
+    std::vector<double> times;
+    const auto compose = [&](const SceneFrame& frame) {
+      EXPECT_EQ(frame.step, 6.25 * frame.seconds) << c.what;
+      frame.surface[0] = static_cast<Pixel>(times.size() + 1);  // the frame composed is the one shown
+      times.push_back(frame.time);
+    };
+    EXPECT_EQ(play_frame_loop(rig.context(), timer, c.start, c.length, compose, c.key_test), c.reached) << c.what;
+    EXPECT_EQ(times, c.times) << c.what;
+    EXPECT_TRUE(rig.backend.key_tests() == c.key_tests && rig.backend.key_reads() == 0)
+        << c.what << ": " << rig.backend.key_tests() << " key tests, " << rig.backend.key_reads() << " reads";
+    ASSERT_EQ(rig.frames.size(), times.size()) << c.what;
+    for (std::size_t n = 0; n < times.size(); ++n) EXPECT_EQ(rig.frames[n][0], n + 1) << c.what;
   }
-  SceneRig rig;
-  std::vector<SceneFrame> seen;
-  double reached = 0.0;
-};
-
-TEST(FrameLoop, EachFrameGetsItsTimeStepAndSecondsAndIsPresented) {
-  // 6.4 frames per second: the first delta is 0, each later one 5/32 s.
-  LoopRun run(0.5, 3.0, {}, KeyTest::frame_start);
-  const std::vector<double> times = loop_frame_times(coarse_rate, 3.0, 0.5);
-  ASSERT_EQ(run.seen.size(), times.size());
-  ASSERT_EQ(run.rig.frames.size(), times.size());
-  for (std::size_t n = 0; n < times.size(); ++n) {
-    const double seconds = n == 0 ? 0.0 : 5.0 / 32.0;
-    EXPECT_EQ(run.seen[n].time, times[n]) << "frame " << n;
-    EXPECT_EQ(run.seen[n].seconds, seconds) << "frame " << n;
-    EXPECT_EQ(run.seen[n].step, 6.25 * seconds) << "frame " << n;
-    EXPECT_EQ(run.rig.frames[n][0], n + 1) << "frame " << n << ": the surface composed is the one shown";
-  }
-  EXPECT_EQ(run.reached, times.back() + 6.25 * 5.0 / 32.0);
 }
 
-TEST(FrameLoop, AKeyEndsTheLoopWhereItIsTestedAndIsLeftWaiting) {
-  struct Case {
-    const char* what;
-    double length;
-    std::vector<std::int64_t> keys;  // backend frames: 1 waits before the loop's first frame
-    KeyTest key_test;
-    std::size_t frames;
-    long key_tests;
+TEST(SceneLoops, EachBoundaryConsumesTheKeyOrNotAndCarriesTheOvershoot) {
+  // A first loop of 2 units shows frames at 0, 0, 0.98 and 1.95 and runs
+  // 0.93 past its length. A second loop of 3 units then shows 3 frames if it
+  // starts with that overshoot, 4 from 0. A key before the first loop's
+  // third frame ends it; the second loop then plays from 0 if the boundary
+  // consumed the key, and shows nothing if it did not. Every scene consumes
+  // one key at the end of its run.
+  const auto greets = [](int phase) {
+    return [phase](SceneRig& rig, double first, double second) { play_greets(rig, phase, first, second); };
   };
-  const Case cases[] = {
-      {"no length: no frame and no key test", 0.0, {1}, KeyTest::frame_start, 0, 0},
-      {"a key before the first frame", 20.0, {1}, KeyTest::frame_start, 0, 1},
-      {"a key before the third frame", 20.0, {3}, KeyTest::frame_start, 2, 3},
-      {"blobby's order, no length: the key is still tested once", 0.0, {1}, KeyTest::before_loop_and_frame_end, 0, 1},
-      {"blobby's order, a key after the second frame", 20.0, {3}, KeyTest::before_loop_and_frame_end, 2, 3},
+  const struct {
+    const char* boundary;
+    std::function<void(SceneRig&, double, double)> play;
+    std::size_t frames, frames_with_key;  // without a key, with a key at scene frame 2
+  } cases[] = {
+      {"raycast: end of the run", play_raycast, 4, 2},
+      {"lattice: opening to main part", play_lattice, 7, 6},
+      {"starwarp: straight warp to spin, the key not consumed", play_starwarp, 7, 2},
+      {"particles: first to second phase", play_particles, 7, 6},
+      {"blobby: end of the run", play_blobby, 4, 2},
+      {"greets: flight to picture", greets(0), 7, 6},
+      {"greets: picture to ripple", greets(1), 7, 6},
+      {"greets: ripple to fade-out", greets(2), 7, 6},
+      {"greets: fade-out to words", greets(3), 7, 6},
+      {"greets: words to both words", greets(4), 7, 6},
   };
-  for (const Case& c : cases) {
-    LoopRun run(0.0, c.length, c.keys, c.key_test);
-    EXPECT_EQ(run.seen.size(), c.frames) << c.what;
-    EXPECT_EQ(run.rig.backend.key_tests(), c.key_tests) << c.what;
-    EXPECT_EQ(run.rig.backend.key_reads(), 0) << c.what;
-    EXPECT_EQ(run.reached, c.frames == 0 ? 0.0 : loop_frame_times(coarse_rate, 20.0)[c.frames]) << c.what;
+  for (const auto& c : cases) {
+    for (bool key : {false, true}) {
+      SceneRig rig(coarse_rate, key ? std::vector<std::int64_t>{2} : std::vector<std::int64_t>{});
+      c.play(rig, 2.0, 3.0);
+      EXPECT_EQ(rig.frames.size(), key ? c.frames_with_key : c.frames) << c.boundary << (key ? ", a key" : "");
+      EXPECT_EQ(rig.backend.key_reads(), key ? 1 : 0) << c.boundary << (key ? ", a key" : "");
+    }
   }
 }
 

@@ -1,160 +1,85 @@
-// The raycast scene on the headless console: its start-up draws from rand(),
-// the fade-out against scene time, the key rule and the hand-over in work_a,
-// and the scan-line structure of every frame it shows.
+// The raycast scene: single rays, its start-up draws from rand(), the fade
+// of its frames, and what it leaves in work_a.
 #include "scenes/raycast.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdlib>
-#include <string>
+#include <vector>
 
 #include "data/spline_path.h"
 #include "scene_rig.h"
+#include "scenes/raycast_rays.h"
 
 namespace {
 
-// A picture that is not uniform, so that a copy or subtraction shows.
-void fill_pattern(ScreenBuffer& buffer) {
-  for (int i = 0; i < screen_pixels; ++i) buffer[i] = static_cast<Pixel>(i * 2654435761u) & 0x00FFFFFFu;
+int at(int x, int y) { return y * screen_width + x; }
+
+std::vector<RayTableEntry> filled_ray_table() {
+  std::vector<RayTableEntry> table(ray_table_entries);
+  raycast_build_ray_table(table.data());
+  return table;
 }
 
-TEST(RaycastInit, DrawsFourRandNumbersPerLightKey) {
+TEST(RaycastRays, ARayWritesFromItsStartToShortOfItsTargetAndNothingWithAnEndOffTheScreen) {
+  const std::array<int, 5> cases[] = {
+      // from (x0, y0) to (x1, y1): pixels written, each 0xFF from the full mask
+      {100, 100, 125, 100, 0}, {100, 100, 126, 100, 1},   {100, 100, 115, 120, 0},  // lengths 25, 26, 25
+      {0, 200, 300, 200, 275}, {300, 300, 100, 300, 175}, {100, 50, 100, 400, 325}, {300, 300, 300, 100, 175},
+      {40, 40, 40, 40, 0},     {-1, 100, 300, 100, 0},    {100, 480, 100, 0, 0},    {100, 100, 640, 100, 0},
+  };
+  const std::vector<RayTableEntry> table = filled_ray_table();
+  ScreenBuffer mask;
+  fill(mask, 0xFF);
+  for (const auto& [x0, y0, x1, y1, lit] : cases) {
+    ScreenBuffer work;
+    raycast_cast_ray(table.data(), 0, 0, x0, y0, x1, y1, mask.pixels(), work.pixels());
+    const int sx = (x1 > x0) - (x1 < x0), sy = (y1 > y0) - (y1 < y0);
+    for (int k = 0; k < lit; ++k) EXPECT_EQ(work[at(x0 + k * sx, y0 + k * sy)], 0xFFu) << "pixel " << k;
+    EXPECT_EQ(lit_pixels(work.pixels()), lit) << "(" << x0 << ", " << y0 << ") to (" << x1 << ", " << y1 << ")";
+  }
+}
+
+TEST(RaycastRays, LightDecaysPerPixelEachMaskPixelRefillsItTheAddSaturatesAndARayStopsAt400) {
+  // Mask pixels 0, 100 and 150 steps along a ray of 629 into red; the work
+  // pixel 50 steps along already holds red 200.
+  const std::vector<RayTableEntry> table = filled_ray_table();
+  for (int decay : {0, 2, 3, 255}) {
+    ScreenBuffer mask, work;
+    for (int k : {0, 100, 150}) mask[at(10 + k, 5)] = 0xFF;
+    work[at(60, 5)] = 0x00C81234;
+    raycast_cast_ray(table.data(), decay, 16, 10, 5, 639, 5, mask.pixels(), work.pixels());
+    for (int k = 0; k <= 400; ++k) {
+      const int red = k == 400 ? 0 : std::max(0, 255 - (k - (k >= 150 ? 150 : k >= 100 ? 100 : 0)) * decay);
+      const Pixel expected = k == 50 ? pixel_rgb(std::min(255, 200 + red), 0x12, 0x34) : pixel_rgb(red, 0, 0);
+      ASSERT_EQ(pixel_text(work[at(10 + k, 5)]), pixel_text(expected)) << "decay " << decay << ", pixel " << k;
+    }
+  }
+}
+
+TEST(RaycastScene, StartUpDrawsFourRandsPerLightKeyFramesFadeByTheirGreyAndWorkAKeepsTheLastPicture) {
   SplinePath light;
   path_load(light, "data/lightR.bsp");
-  ASSERT_GT(light.count, 0) << "data/lightR.bsp";
   std::srand(1);
   for (int k = 0; k < 4 * light.count; ++k) std::rand();
   const int expected_next = std::rand();
-
-  SceneRig rig;
+  SceneRig rig(thirty_unit_rate);
   std::srand(1);
   raycast_init(rig.shared);
   EXPECT_EQ(std::rand(), expected_next) << "rand() after raycast_init is not draw " << 4 * light.count + 1;
-}
-
-TEST(RaycastFade, DecayGrowsThenGreyAndDecayFollowSceneTime) {
-  const struct {
-    double time, seconds, duration;
-    RaycastFade before;
-    RaycastFade expected;
-  } cases[] = {
-      {0.0, 0.0, 200, {1.0, 0}, {1.0, 0}},
-      {5.0, 0.5, 200, {1.5, 0}, {1.8125, 0}},  // D + 0.625 dt
-      {10.0, 0.1, 200, {1.9, 0}, {1.9625, 0}},  // 10 is not past 10
-      {10.5, 0.1, 200, {1.9, 0}, {0.05, 0}},   // D restarts: 20 * 0.5 / 200; grey 0.625 truncated
-      {30.0, 0.1, 200, {0.0, 0}, {2.0, 25}},   // x = 0.1
-      {110.0, 0.1, 200, {0.0, 0}, {10.0, 125}},
-      {209.9, 0.1, 200, {0.0, 0}, {19.99, 249}},
-      {250.0, 0.1, 200, {0.0, 0}, {20.0, 250}},  // both capped
-      {20.0, 0.1, 100, {0.0, 0}, {2.0, 25}},
-  };
-  for (const auto& c : cases) {
-    RaycastFade fade = c.before;
-    raycast_fade_step(fade, c.time, c.seconds, c.duration);
-    EXPECT_NEAR(fade.decay, c.expected.decay, 1e-9) << "T " << c.time << ", duration " << c.duration;
-    EXPECT_EQ(fade.grey, c.expected.grey) << "T " << c.time << ", duration " << c.duration;
-  }
-}
-
-struct KeyRuleCase {
-  const char* name;
-  double duration;
-  std::vector<std::int64_t> key_frames;
-};
-
-TEST(RaycastRun, WithNoFrameToShowStillConsumesTheKeyAndSubtractsTheTvMask) {
-  const KeyRuleCase cases[] = {
-      {"duration 0, a key waiting", 0.0, {0}},
-      {"duration 0, no key", 0.0, {}},
-      {"duration -5, a key waiting", -5.0, {0}},
-      {"a key waiting before the first frame", 100.0, {0}},
-  };
-  for (const KeyRuleCase& c : cases) {
-    SceneRig rig(fine_rate, c.key_frames);
-    raycast_init(rig.shared);
-    raycast_set_parameters(RaycastParameters{c.duration, 0.0});
-    fill_pattern(*rig.shared.work_a);
-    fill(*rig.shared.tv_mask_picture, 0x00203040);
-    ScreenBuffer expected;
-    for (int i = 0; i < screen_pixels; ++i) {
-      const Pixel p = (*rig.shared.work_a)[i];
-      expected[i] = pixel_rgb(std::max(0, static_cast<int>(pixel_red(p)) - 0x20),
-                              std::max(0, static_cast<int>(pixel_green(p)) - 0x30),
-                              std::max(0, static_cast<int>(pixel_blue(p)) - 0x40));
-    }
-    raycast_run(rig.context());
-    EXPECT_EQ(rig.frames_shown(), 0) << c.name;
-    EXPECT_FALSE(rig.console.key()) << c.name << ": the key press is left waiting";
-    int wrong = 0;
-    for (int i = 0; i < screen_pixels; ++i) wrong += (*rig.shared.work_a)[i] != expected[i];
-    EXPECT_EQ(wrong, 0) << c.name << ": work_a is not the old picture minus the tv mask";
-  }
-}
-
-TEST(RaycastRun, TheFadeOutDarkensByGreyAfterSceneTime10) {
-  // An empty mask (work_c holds the mask itself), so no light: a uniform
-  // picture only fades and blurs. The blur keeps a uniform level v as
-  // 8 * (v >> 3).
-  SceneRig rig(fine_rate);
-  raycast_init(rig.shared);
-  const double duration = 11.0;
-  raycast_set_parameters(RaycastParameters{duration, 0.0});
-  fill(*rig.shared.work_c, 0);
-  fill(*rig.shared.work_a, 0x00C8C8C8);  // 200
-  fill(*rig.shared.tv_mask_picture, 0);
+  // No light (an empty mask) on a uniform red 200: frames at 0, 0 and 30 of
+  // 40, the last darkened by grey 125 before the blur (8 x (75 >> 3) = 72).
+  raycast_set_parameters({40.0, 0.0});
+  rig.shared.work_c->clear();
+  fill(*rig.shared.work_a, 0x00C80000);
+  fill(*rig.shared.tv_mask_picture, 0x00100000);  // takes 16 off
   raycast_run(rig.context());
-
-  const std::vector<double> times = loop_frame_times(fine_rate, duration);
-  ASSERT_EQ(rig.frames_shown(), static_cast<std::int64_t>(times.size()));
-  RaycastFade fade;
-  int level = 200;
-  int darkened_frames = 0;
-  for (std::size_t n = 0; n < times.size(); ++n) {
-    raycast_fade_step(fade, times[n], n == 0 ? 0.0 : 1.0 / 64, duration);
-    level = 8 * (std::max(0, level - fade.grey) >> 3);
-    darkened_frames += fade.grey > 0;
-    // Row 240 is the first of a group of four: red only.
-    const Pixel got = rig.frames[n][240 * screen_width + 320];
-    ASSERT_EQ(got, pixel_rgb(level, 0, 0)) << "frame " << n << " at T " << times[n] << ", grey " << fade.grey
-                                           << ": expected red " << level << ", got " << pixel_text(got);
-  }
-  EXPECT_GT(darkened_frames, 5);
-  EXPECT_LT(level, 150) << "the picture hardly faded";
-}
-
-TEST(RaycastRun, EveryFrameIsScanLinesOfRedGreenBlueAndBlackAndWorkAKeepsTheLastPicture) {
-  SceneRig rig(fine_rate);
-  raycast_init(rig.shared);  // the title's mask from data/title.jpg
-  raycast_set_parameters(RaycastParameters{15.0, 0.0});
-  fill(*rig.shared.tv_mask_picture, 0);
-  raycast_run(rig.context());
-  ASSERT_GT(rig.frames_shown(), 100);
-
-  const Pixel keep[4] = {pixel_red_mask, pixel_green_mask, pixel_blue_mask, 0};
-  Pixel lit_channels = 0;
-  for (std::int64_t n = 0; n < rig.frames_shown(); ++n) {
-    const std::vector<Pixel>& frame = rig.frames[n];
-    for (int y = 0; y < screen_height; ++y) {
-      const Pixel allowed = keep[y % 4];
-      for (int x = 0; x < screen_width; ++x) {
-        const Pixel p = frame[y * screen_width + x];
-        ASSERT_EQ(p & ~allowed, 0u) << "frame " << n << " pixel (" << x << ", " << y << ") is " << pixel_text(p);
-        lit_channels |= p;
-      }
-    }
-  }
-  EXPECT_EQ(lit_channels, 0x00FFFFFFu) << "some channel never lit: the three lights should reach full intensity";
-
-  // The hand-over: the last picture before the tv filter stays in work_a
-  // (minus the tv mask, here black).
-  const std::vector<Pixel>& last = rig.frames.back();
-  for (int y = 0; y < screen_height; y += 4) {
-    for (int x = 0; x < screen_width; ++x) {
-      const int i = y * screen_width + x;
-      ASSERT_EQ(last[i], (*rig.shared.work_a)[i] & pixel_red_mask) << "(" << x << ", " << y << ")";
-    }
-  }
+  ASSERT_EQ(rig.frames.size(), 3u);
+  for (int n = 0; n < 3; ++n) EXPECT_EQ(rig.frames[n][at(320, 240)], pixel_rgb(n < 2 ? 184 : 56, 0, 0)) << n;
+  EXPECT_EQ(pixel_text((*rig.shared.work_a)[at(320, 241)]), pixel_text(pixel_rgb(56, 0, 0))) << "work_a";
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
 // A scene's world for tests: the headless console and staging surface, the
 // shared pictures allocated as the entry sequence allocates them (all zero,
-// nothing loaded), and every frame the scene presents kept.
-//
-// As in the sequence, a loading picture is shown first (the backend's frame
-// 0, not kept): so the first frame of a scene reads a timer delta of 0, each
-// later one 1 / rate, and the scene's frame n is the backend's frame n + 1.
+// nothing loaded), and every frame the scene presents kept. As in the
+// sequence a loading picture comes first, not kept: a key "at scene frame n"
+// waits before the scene's frame n.
 #pragma once
 
 #include <cstdint>
@@ -17,19 +15,14 @@
 #include "shell/platform/ptc.h"
 #include "shell/platform/ptc_headless.h"
 
-// 6.4 frames per second: every frame after the first reads a timer delta of
-// exactly 5/32 s, a step of exactly 0.9765625 scene-time units.
+// After a loop's first frame (a timer delta of 0), each frame moves scene
+// time by exactly 0.9765625 units at the coarse rate, 30 at the other.
 constexpr FrameRate coarse_rate{32, 5};
-// 64 frames per second: a step of exactly 0.09765625 units.
-constexpr FrameRate fine_rate{64, 1};
+constexpr FrameRate thirty_unit_rate{5, 24};
 
 struct SceneRig {
-  // `key_frames` are backend frame numbers: a key at 1 waits before the
-  // scene's first frame.
-  explicit SceneRig(FrameRate rate = fine_rate, std::vector<std::int64_t> key_frames = {});
-
+  explicit SceneRig(FrameRate rate = coarse_rate, std::vector<std::int64_t> scene_key_frames = {});
   SceneContext context() { return SceneContext{console, surface}; }
-  std::int64_t frames_shown() const { return static_cast<std::int64_t>(frames.size()); }
 
   std::vector<std::vector<Pixel>> frames;  // every presented picture, 640 x 480
   ptc::HeadlessBackend backend;
@@ -39,19 +32,18 @@ struct SceneRig {
   SharedPictures shared;
 };
 
-// The scene time each frame of a loop starts with, for a loop of `length`
-// units on a headless clock of `rate` that begins right after the timer
-// start: the first frame reads a delta of 0, each later one 1 / rate.
-std::vector<double> loop_frame_times(FrameRate rate, double length, double start = 0.0, bool first_delta_zero = true);
+// Each scene started up with the committed data files, given the lengths of
+// its first two loops (a scene of one loop takes the first) and played on
+// `rig`. Particles never freezes, lattice shows no portrait; greets plays
+// only its phases `phase` and `phase` + 1 (0..4).
+void play_raycast(SceneRig& rig, double length, double unused);
+void play_lattice(SceneRig& rig, double opening, double main_part);
+void play_starwarp(SceneRig& rig, double warp, double spin);
+void play_particles(SceneRig& rig, double phase1, double phase2);
+void play_blobby(SceneRig& rig, double length, double unused);
+void play_greets(SceneRig& rig, int phase, double first, double second);
 
-// Key frames given in scene frames (a key at n waits before the scene's
-// frame n) as backend frame numbers, after the loading picture.
-std::vector<std::int64_t> scene_key_frames(std::vector<std::int64_t> scene_frames);
-
-// One pixel as text: 0x00RRGGBB.
-std::string pixel_text(Pixel p);
+std::string pixel_text(Pixel p);  // 0x00RRGGBB
 std::string vector_text(const Vector3& v);
-
 void fill(ScreenBuffer& buffer, Pixel value);
-// How many of a 640 x 480 picture's pixels are not 0.
-int lit_pixels(const Pixel* picture);
+int lit_pixels(const Pixel* picture);  // how many of a 640 x 480 picture's pixels are not 0
