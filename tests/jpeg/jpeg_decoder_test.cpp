@@ -5,25 +5,36 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
-#include "jpeg/jpeg_file_edit.h"
 #include "jpeg/jpeg_memory.h"
 #include "jpeg/libjpeg_oracle.h"
 
 namespace {
 
-// An in-memory stream that counts the decoder's notifications and can fail
-// its reads from a given byte on, or deliver nothing without ending.
+// Where the file's start-of-scan markers (FF DA) are.
+std::vector<Bytes::const_iterator> scans(const Bytes& jpeg) {
+  std::vector<Bytes::const_iterator> places;
+  const Bytes marker = {0xFF, 0xDA};
+  for (auto at = jpeg.begin(); (at = std::search(at, jpeg.end(), marker.begin(), marker.end())) != jpeg.end(); ++at) {
+    places.push_back(at);
+  }
+  return places;
+}
+
+// An in-memory stream that counts the decoder's notifications and fails its
+// reads from byte `fail_from` on, or delivers nothing without ending.
 class ProbeStream : public JpegInputStream {
  public:
-  explicit ProbeStream(const Bytes& bytes) : bytes_(bytes) {}
+  ProbeStream(const Bytes& bytes, std::size_t fail_from, bool stall)
+      : bytes_(bytes), fail_from_(fail_from), stall_(stall) {}
 
   int read(std::uint8_t* destination, int maximum, bool* end_of_stream) override {
-    if (position_ >= fail_from) return -1;
-    if (stall) return 0;
+    if (position_ >= fail_from_) return -1;
+    if (stall_) return 0;
     int count = 0;
-    while (count < maximum && position_ < bytes_.size() && position_ < fail_from) {
+    while (count < maximum && position_ < bytes_.size() && position_ < fail_from_) {
       destination[count++] = bytes_[position_++];
     }
     if (position_ == bytes_.size()) *end_of_stream = true;
@@ -32,17 +43,15 @@ class ProbeStream : public JpegInputStream {
   void attach() override { ++attached; }
   void release() override { ++released; }
 
-  std::size_t fail_from = static_cast<std::size_t>(-1);
-  bool stall = false;
   int attached = 0;
   int released = 0;
 
  private:
   const Bytes& bytes_;
+  std::size_t fail_from_;
+  bool stall_;
   std::size_t position_ = 0;
 };
-
-Bytes small_colour_file() { return libjpeg_encode(make_test_picture(24, 16, 3), {}); }
 
 }  // namespace
 
@@ -51,37 +60,34 @@ Bytes small_colour_file() { return libjpeg_encode(make_test_picture(24, 16, 3), 
 // or the error) stays. The stream is attached once and released once, at the
 // error or else at destruction; an error keeps its first code.
 TEST(JpegDecoder, EndsEveryPathWithOneReleaseAndStaysFailed) {
-  const Bytes small = small_colour_file();
-  Bytes cut = small;
-  cut.resize(cut.size() - 40);  // the missing end reads as 1 bits: no Huffman code
+  const Bytes small = libjpeg_encode(make_test_picture(24, 16, 3), {});
+  const Bytes cut(small.begin(), small.end() - 40);  // the missing end reads as 1 bits: no Huffman code
   // The decoder reads 4096 bytes at a time: failing from byte 0 hits the
   // first read, failing from 5000 a later one.
   const Bytes large = libjpeg_encode(make_test_picture(160, 120, 3), {});
   ASSERT_GT(large.size(), 4096u + 1000) << "the file must need a second read";
   const Bytes not_jpeg = {1, 2, 3};
+  const std::size_t never = static_cast<std::size_t>(-1);
   struct Case {
     std::string name;
-    const Bytes* file;
+    const Bytes& file;
     std::size_t fail_from;
     bool stall;
     int constructed;  // error code after construction
     int error;        // error code at the end
     int last_result;  // decode()'s final return value
   };
-  const std::size_t never = static_cast<std::size_t>(-1);
   const Case cases[] = {
-      {"complete picture", &small, never, false, 0, 0, 1},
-      {"not a JPEG file", &not_jpeg, never, false, jpeg_error_not_jpeg, jpeg_error_not_jpeg, -1},
-      {"data ends early", &cut, never, false, 0, jpeg_error_corrupt_data, jpeg_error_corrupt_data},
-      {"first read fails", &large, 0, false, jpeg_error_stream_read, jpeg_error_stream_read, -1},
-      {"second read fails", &large, 5000, false, 0, jpeg_error_stream_read, jpeg_error_corrupt_data},
-      {"stream delivers nothing (counts as ended)", &small, never, true, jpeg_error_not_jpeg, jpeg_error_not_jpeg, -1},
+      {"complete picture", small, never, false, 0, 0, 1},
+      {"not a JPEG file", not_jpeg, never, false, jpeg_error_not_jpeg, jpeg_error_not_jpeg, -1},
+      {"data ends early", cut, never, false, 0, jpeg_error_corrupt_data, jpeg_error_corrupt_data},
+      {"first read fails", large, 0, false, jpeg_error_stream_read, jpeg_error_stream_read, -1},
+      {"second read fails", large, 5000, false, 0, jpeg_error_stream_read, jpeg_error_corrupt_data},
+      {"stream delivers nothing (counts as ended)", small, never, true, jpeg_error_not_jpeg, jpeg_error_not_jpeg, -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ProbeStream stream(*c.file);
-    stream.fail_from = c.fail_from;
-    stream.stall = c.stall;
+    ProbeStream stream(c.file, c.fail_from, c.stall);
     {
       JpegDecoder decoder(&stream);
       EXPECT_EQ(stream.attached, 1);
@@ -112,35 +118,29 @@ TEST(JpegDecoder, EndsEveryPathWithOneReleaseAndStaysFailed) {
 }
 
 // Forms of one picture that must decode to the same pixels: a start of image
-// up to 513 bytes in, restarts (their numbers wrapping), extra segments and
-// fill bytes, garbage after the end of image.
+// up to 513 bytes in, extra segments and fill bytes, garbage after the end of
+// image.
 TEST(JpegDecoder, FormsOfOnePictureDecodeAlike) {
-  const TestPicture picture = make_test_picture(50, 34, 3);
-  const Bytes file = libjpeg_encode(picture, {});
-  const OurDecoding plain = decode_with_ours(file);
-  ASSERT_EQ(plain.error, 0);
+  const Bytes file = libjpeg_encode(make_test_picture(50, 34, 3), {});
   std::vector<std::pair<std::string, Bytes>> forms;
   for (std::size_t junk : {1u, 100u, 511u}) {
     Bytes late(junk, 0x20);
     late.insert(late.end(), file.begin(), file.end());
     forms.emplace_back(std::to_string(junk) + " bytes before FF D8", late);
   }
-  forms.emplace_back("restarts", libjpeg_encode(picture, encode_options("restarts 1")));
-  ASSERT_FALSE(find_bytes(forms.back().second, {0xFF, 0xD7}).empty()) << "the restart numbers must wrap";
-
-  JpegParts parts = split_jpeg(file);
-  parts.segments.insert(parts.segments.begin(), make_segment(0xFE, {'h', 'i'}));  // a comment
-  parts.segments.insert(parts.segments.begin(), make_segment(0xEF, {}));          // an empty application segment
-  Bytes with_extras = join_jpeg(parts);
-  const std::size_t scan = find_bytes(with_extras, {0xFF, 0xDA})[0];
-  with_extras.insert(with_extras.begin() + static_cast<long>(scan), {0xFF, 0xFF, 0xFF});  // fill bytes
+  // A comment and an empty application segment after the start of image,
+  // and fill bytes before the start of scan.
+  Bytes with_extras = file;
+  with_extras.insert(with_extras.begin() + 2, {0xFF, 0xFE, 0, 4, 'h', 'i', 0xFF, 0xEF, 0, 2});
+  with_extras.insert(scans(with_extras)[0], {0xFF, 0xFF, 0xFF});
   forms.emplace_back("extra segments and fill", with_extras);
-
   Bytes with_garbage = file;
   std::mt19937 random(7);
   for (int i = 0; i < 5000; ++i) with_garbage.push_back(static_cast<std::uint8_t>(random()));
   forms.emplace_back("garbage after the end of image", with_garbage);
 
+  const OurDecoding plain = decode_with_ours(file);
+  ASSERT_EQ(plain.error, 0);
   for (const auto& [name, form] : forms) {
     const OurDecoding got = decode_with_ours(form);
     EXPECT_EQ(got.error, 0) << name;
@@ -149,11 +149,11 @@ TEST(JpegDecoder, FormsOfOnePictureDecodeAlike) {
 }
 
 TEST(JpegDecoder, AComponentThatNoScanCodesStaysMidGrey) {
-  JpegParts parts = split_jpeg(libjpeg_encode(make_test_picture(16, 16, 3), encode_options("separate")));
-  // End the file after the first scan (luma only): no chroma at all.
-  parts.tail.resize(find_bytes(parts.tail, {0xFF, 0xDA})[0]);
-  parts.tail.insert(parts.tail.end(), {0xFF, 0xD9});
-  const OurDecoding got = decode_with_ours(join_jpeg(parts));
+  // The file ends after its first scan (luma only): no chroma at all.
+  const Bytes file = libjpeg_encode(make_test_picture(16, 16, 3), encode_options("separate"));
+  Bytes luma_only(file.begin(), scans(file)[1]);
+  luma_only.insert(luma_only.end(), {0xFF, 0xD9});
+  const OurDecoding got = decode_with_ours(luma_only);
   ASSERT_EQ(got.error, 0);
   ASSERT_EQ(got.lines, 16);
   // With Cb = Cr = 128 the colour tables keep red and blue near the luma.

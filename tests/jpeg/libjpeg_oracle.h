@@ -54,16 +54,9 @@ struct DecodedPicture {
 // transposed losslessly (its transform runs over columns first, ours over
 // rows first, so transposing makes the two agree exactly), with the accurate
 // integer transform, without fancy upsampling and without colour conversion;
-// the result is transposed back and converted with our colour tables.
+// the result is transposed back and converted with the JFIF formulas in the
+// decoder's 16.16 fixed point.
 DecodedPicture oracle_decode(const Bytes& jpeg);
-
-// The lossless transposition (as jpegtran -transpose), through libjpeg's
-// coefficient API.
-Bytes libjpeg_transpose(const Bytes& jpeg);
-
-// The same coefficients written again (as jpegtran), as a sequential file or
-// with libjpeg's standard progression script.
-Bytes libjpeg_transcode(const Bytes& jpeg, bool progressive);
 
 struct OurDecoding {
   int error = 0;        // error code after the run
@@ -75,7 +68,3 @@ struct OurDecoding {
 };
 
 OurDecoding decode_with_ours(const Bytes& jpeg);
-
-// Both pictures as PNG files under the build directory, for a failed comparison.
-std::string write_comparison_pictures(const std::string& name, const DecodedPicture& expected,
-                                      const DecodedPicture& got);
