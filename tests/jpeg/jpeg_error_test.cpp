@@ -1,11 +1,17 @@
-// Every error code a file can cause, each from a small crafted or damaged
-// file, and the stage (construction, begin or a line) that reports it.
+// Every error code: each from a small crafted or damaged file or a failing
+// stream, with the stage (construction, begin or a line) that reports it and
+// the failed state after it; the memory block limit; and the inputs the
+// fuzzer found, each to its named outcome.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <initializer_list>
+#include <iterator>
 
 #include "jpeg/jpeg_errors.h"
+#include "jpeg/jpeg_memory.h"
 #include "jpeg/libjpeg_oracle.h"
 
 namespace {
@@ -17,13 +23,9 @@ struct ErrorCase {
   Bytes file;
   int expected;
   Stage stage;
+  bool stall = false;                                    // the stream delivers nothing without ending
+  std::size_t fail_from = static_cast<std::size_t>(-1);  // the stream's first failing byte
 };
-
-Bytes join(std::initializer_list<Bytes> parts) {
-  Bytes joined;
-  for (const Bytes& part : parts) joined.insert(joined.end(), part.begin(), part.end());
-  return joined;
-}
 
 // `jpeg` with bytes [from, to) replaced by `inserted`.
 Bytes splice(const Bytes& jpeg, std::size_t from, std::size_t to, const Bytes& inserted) {
@@ -40,9 +42,8 @@ Bytes patched(Bytes jpeg, std::size_t at, std::initializer_list<int> values) {
 // unless given) and the payload.
 Bytes segment(int marker, const Bytes& payload, int length = -1) {
   if (length < 0) length = static_cast<int>(payload.size()) + 2;
-  const Bytes head = {0xFF, static_cast<std::uint8_t>(marker), static_cast<std::uint8_t>(length >> 8),
-                      static_cast<std::uint8_t>(length & 0xFF)};
-  return join({head, payload});
+  const auto byte = [](int value) { return static_cast<std::uint8_t>(value); };
+  return join({{0xFF, byte(marker), byte(length >> 8), byte(length & 0xFF)}, payload});
 }
 
 // A Huffman table segment (class << 4 | identifier): the counts of code
@@ -59,8 +60,7 @@ Bytes quantisation(int precision_and_number, int value_bytes, int length = -1) {
   return segment(0xDB, payload, length);
 }
 
-// Where the first `marker` segment among the headers starts (at its FF),
-// and where it ends.
+// Where the first `marker` segment among the headers starts (at its FF) and ends.
 std::size_t segment_at(const Bytes& jpeg, int marker) {
   std::size_t at = 2;
   while (jpeg.at(at + 1) != marker) at += 2 + (jpeg.at(at + 2) << 8 | jpeg.at(at + 3));
@@ -76,9 +76,8 @@ std::size_t segment_end(const Bytes& jpeg, int marker) {
 // per component. Scan header: count, then id, tables per component, then
 // spectral start, spectral end, approximation high << 4 | low.
 Bytes with_payload(const Bytes& jpeg, int marker, const std::function<void(Bytes&)>& edit) {
-  const std::size_t at = segment_at(jpeg, marker);
-  const std::size_t end = segment_end(jpeg, marker);
-  Bytes payload(jpeg.begin() + static_cast<long>(at) + 4, jpeg.begin() + static_cast<long>(end));
+  const std::size_t at = segment_at(jpeg, marker), end = segment_end(jpeg, marker);
+  Bytes payload(&jpeg[at + 4], &jpeg[end]);
   edit(payload);
   return splice(jpeg, at, end, segment(marker, payload));
 }
@@ -101,8 +100,7 @@ std::vector<std::size_t> find_marker(const Bytes& jpeg, int marker) {
 // bytes: padded with 1 bits to a whole byte, FF bytes stuffed.
 Bytes pack_bits(const std::string& bits) {
   Bytes bytes;
-  int value = 0;
-  int count = 0;
+  int value = 0, count = 0;
   for (char bit : bits + "1111111") {
     if (bit == ' ') continue;
     value = value << 1 | (bit == '1');
@@ -149,10 +147,12 @@ std::vector<ErrorCase> error_cases() {
   const Bytes grey_progressive = encode(16, 1, "progressive");
   const Bytes colour_progressive = encode(16, 3, "progressive");
   const Bytes restarts = encode(32, 3, "restarts 1");  // one MCU per interval
+  const Bytes large = encode(150, 3, "");
   const std::size_t frame = segment_at(grey, 0xC0);
   const std::size_t frame_end = segment_end(grey, 0xC0);
   const std::size_t scan = segment_at(grey, 0xDA);
   const auto before_frame = [&](const Bytes& inserted) { return splice(grey, frame, frame, inserted); };
+  const auto length_1 = [&](int marker) { return patched(grey, segment_at(grey, marker) + 2, {0, 1}); };
   // The first scan's band and approximation: byte 3 of a grey scan header,
   // byte 7 of an interleaved colour one.
   const auto grey_band = [&](int start, int end, int approximation) {
@@ -160,13 +160,6 @@ std::vector<ErrorCase> error_cases() {
   };
   const auto colour_band = [&](int start, int end, int approximation) {
     return with_bytes(colour_progressive, 0xDA, 7, {start, end, approximation});
-  };
-  // 8192 x 8192 with 40 bytes of data: the decoder must fail fast on the
-  // missing data, not grind through 67 million pixels of fill.
-  const auto without_data = [](const Bytes& jpeg) {
-    Bytes huge = with_bytes(jpeg, 0xC0, 1, {0x20, 0, 0x20, 0});
-    huge.resize(segment_end(huge, 0xDA) + 40);
-    return huge;
   };
   // The number byte of the first restart marker RSTn, and the last RST0.
   const auto restart = [&](int n) { return find_marker(restarts, 0xD0 + n)[0] + 1; };
@@ -182,23 +175,21 @@ std::vector<ErrorCase> error_cases() {
   const TinyScan dc_first{0, 0, 0x00, "0 " + more};
 
   const Stage construct = Stage::construct, begin = Stage::begin, decode = Stage::decode;
+  const int out_of_place = jpeg_error_marker_out_of_place;
   // clang-format off
   return {
-      {"Huffman counts add up to 256",
-       before_frame(huffman(0x00, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 200, 56}, Bytes(256))),
+      {"Huffman counts add up to 256", before_frame(huffman(0x00, join({Bytes(14), {200, 56}}), Bytes(256))),
        jpeg_error_huffman_counts, construct},
-      {"three Huffman codes of one bit", before_frame(huffman(0x00, {3}, Bytes(3))), jpeg_error_huffman_counts,
-       construct},
+      {"three 1-bit Huffman codes", before_frame(huffman(0x00, {3}, Bytes(3))), jpeg_error_huffman_counts, construct},
       {"Huffman table index 8 (AC 4)", before_frame(huffman(0x14, {1}, {0})), jpeg_error_huffman_index, construct},
       {"Huffman table index 8 (DC 8)", before_frame(huffman(0x08, {1}, {0})), jpeg_error_huffman_index, construct},
       {"Huffman segment length 1", before_frame(huffman(0x00, {1}, {0}, 1)), jpeg_error_huffman_length, construct},
       {"Huffman segment one symbol short", before_frame(huffman(0x00, {2}, {0})), jpeg_error_huffman_length, construct},
-      {"Huffman segment after the frame, length 1", patched(grey, segment_at(grey, 0xC4) + 2, {0, 1}),
-       jpeg_error_huffman_length, begin},
+      {"Huffman segment after the frame, length 1", length_1(0xC4), jpeg_error_huffman_length, begin},
       {"quantisation segment length 1", before_frame(quantisation(0x00, 64, 1)), jpeg_error_quant_length, construct},
       {"quantisation table number 4", before_frame(quantisation(0x04, 64)), jpeg_error_quant_number, construct},
-      {"8-bit quantisation table 1 byte short", before_frame(quantisation(0x00, 63)), jpeg_error_quant_short, construct},
-      {"16-bit quantisation table of 64 bytes", before_frame(quantisation(0x10, 64)), jpeg_error_quant_short, construct},
+      {"8-bit quantisation table too short", before_frame(quantisation(0x00, 63)), jpeg_error_quant_short, construct},
+      {"16-bit quantisation table, 64 bytes", before_frame(quantisation(0x10, 64)), jpeg_error_quant_short, construct},
       {"precision 12", with_bytes(grey, 0xC0, 0, {12}), jpeg_error_precision, construct},
       {"height 0", with_bytes(grey, 0xC0, 1, {0, 0}), jpeg_error_height, construct},
       {"height 8193", with_bytes(grey, 0xC0, 1, {0x20, 0x01}), jpeg_error_height, construct},
@@ -209,8 +200,7 @@ std::vector<ErrorCase> error_cases() {
        jpeg_error_component_limit, construct},
       {"frame header one byte long", with_payload(grey, 0xC0, [](Bytes& f) { f.push_back(0); }),
        jpeg_error_frame_length, construct},
-      {"application segment length 1", patched(grey, segment_at(grey, 0xE0) + 2, {0, 1}), jpeg_error_segment_length,
-       construct},
+      {"application segment length 1", length_1(0xE0), jpeg_error_segment_length, construct},
       {"restart interval length 5", before_frame(segment(0xDD, {0, 4, 0})), jpeg_error_restart_length, construct},
       {"restart interval length 3", before_frame(segment(0xDD, {4})), jpeg_error_restart_length, construct},
       {"scan header one byte long", with_payload(grey, 0xDA, [](Bytes& s) { s.push_back(0); }),
@@ -222,18 +212,16 @@ std::vector<ErrorCase> error_cases() {
        jpeg_error_scan_length, begin},
       {"scan names component 9", with_bytes(grey, 0xDA, 1, {9}), jpeg_error_scan_component, begin},
       {"scan names a component twice", with_bytes(colour, 0xDA, 3, {1}), jpeg_error_scan_component, begin},
-      {"arithmetic frame (C9)", encode(16, 3, "arithmetic"), jpeg_error_arithmetic, construct},
+      {"arithmetic frame (C9)", patched(grey, frame + 1, {0xC9}), jpeg_error_arithmetic, construct},
       {"conditioning marker (CC)", before_frame(segment(0xCC, {0x00, 0x10})), jpeg_error_arithmetic, construct},
-      {"TEM marker among the tables", before_frame({0xFF, 0x01}), jpeg_error_marker_out_of_place, construct},
-      {"restart marker among the tables", before_frame({0xFF, 0xD3}), jpeg_error_marker_out_of_place, construct},
-      {"JPG marker (C8) among the tables", before_frame(segment(0xC8, {0, 0})), jpeg_error_marker_out_of_place,
-       construct},
-      {"end of image instead of a scan", splice(grey, frame_end, grey.size(), {0xFF, 0xD9}),
-       jpeg_error_marker_out_of_place, begin},
+      {"TEM marker among the tables", before_frame({0xFF, 0x01}), out_of_place, construct},
+      {"restart marker among the tables", before_frame({0xFF, 0xD3}), out_of_place, construct},
+      {"JPG marker (C8) among the tables", before_frame(segment(0xC8, {0, 0})), out_of_place, construct},
+      {"end of image instead of a scan", splice(grey, frame_end, grey.size(), {0xFF, 0xD9}), out_of_place, begin},
       {"second frame header before the scan", splice(grey, scan, scan, Bytes(&grey[frame], &grey[frame_end])),
-       jpeg_error_marker_out_of_place, begin},
+       out_of_place, begin},
       {"second scan codes the luma again", patched(separate, find_marker(separate, 0xDA).at(1) + 5, {1}),
-       jpeg_error_marker_out_of_place, begin},
+       out_of_place, begin},
       {"empty file", {}, jpeg_error_not_jpeg, construct},
       {"text", Bytes{'h', 'e', 'l', 'l', 'o'}, jpeg_error_not_jpeg, construct},
       {"start of image ending at byte 514", join({Bytes(512, 0x20), grey}), jpeg_error_not_jpeg, construct},
@@ -249,8 +237,8 @@ std::vector<ErrorCase> error_cases() {
       {"approximation high 2 over low 0", colour_band(0, 0, 0x20), jpeg_error_successive_approximation, begin},
       {"approximation high equal to low", grey_band(0, 0, 0x11), jpeg_error_successive_approximation, begin},
       {"approximation low 14", grey_band(0, 0, 0x0E), jpeg_error_successive_approximation, begin},
-      {"progressive scan with DC table 2 undefined", with_bytes(grey_progressive, 0xDA, 2, {0x20}),
-       jpeg_error_huffman_undefined, begin},
+      {"progressive DC table 2 undefined", with_bytes(grey_progressive, 0xDA, 2, {0x20}), jpeg_error_huffman_undefined,
+       begin},
       {"quantisation table 3 undefined", with_bytes(grey, 0xC0, 8, {3}), jpeg_error_quant_undefined, begin},
       {"quantisation table 200", with_bytes(grey, 0xC0, 8, {200}), jpeg_error_quant_undefined, begin},
       {"DC table 1 undefined", with_bytes(grey, 0xDA, 2, {0x10}), jpeg_error_huffman_undefined, begin},
@@ -263,9 +251,6 @@ std::vector<ErrorCase> error_cases() {
       {"1x2 chroma", with_bytes(colour, 0xC0, 13, {0x12}), jpeg_error_sampling, begin},
       {"3x1 luma", with_bytes(colour, 0xC0, 7, {0x31}), jpeg_error_sampling, begin},
       {"0x1 luma", with_bytes(colour, 0xC0, 7, {0x01}), jpeg_error_sampling, begin},
-      {"grey 8192 x 8192 without data", without_data(grey), jpeg_error_corrupt_data, decode},
-      {"colour 8192 x 8192 without data", without_data(colour), jpeg_error_corrupt_data, decode},
-      {"separate scans, 8192 x 8192 without data", without_data(separate), jpeg_error_corrupt_data, begin},
       {"AC run past position 63", sequential(0, 0xF1, "0 01 01 01 01"), jpeg_error_corrupt_data, decode},
       {"sixteen zeros past position 63", sequential(0, 0xF0, "0 0 0 0 0"), jpeg_error_corrupt_data, decode},
       {"DC magnitude category 16", sequential(16, 0, "0 0000000000000000 0"), jpeg_error_corrupt_data, decode},
@@ -288,22 +273,74 @@ std::vector<ErrorCase> error_cases() {
       {"restart marker 1 where 0 is due", patched(restarts, restart(0), {0xD1}), jpeg_error_restart, decode},
       {"restart markers swapped", patched(patched(restarts, restart(1), {0xD2}), restart(2), {0xD1}),
        jpeg_error_restart, decode},
-      {"restart marker missing at the end of the data", Bytes(restarts.begin(), restarts.begin() + last_restart),
-       jpeg_error_restart, decode},
+      {"last restart marker missing", Bytes(restarts.begin(), restarts.begin() + last_restart), jpeg_error_restart,
+       decode},
+      {"data cut 40 bytes short", Bytes(colour.begin(), colour.end() - 40), jpeg_error_corrupt_data, decode},
+      // The decoder reads 4096 bytes at a time: failing from byte 0 hits the
+      // first read, failing from 5000 a later one.
+      {"first read fails", large, jpeg_error_stream_read, construct, false, 0},
+      {"second read fails", large, jpeg_error_stream_read, decode, false, 5000},
+      {"stream delivers nothing (counts as ended)", grey, jpeg_error_not_jpeg, construct, true},
   };
   // clang-format on
 }
 
 }  // namespace
 
+// Each error is reported once, at its stage, and then stays: begin() and
+// decode() refuse, the code keeps its first value, and the stream is
+// released at the error and not again.
 TEST(JpegErrors, EachConditionEndsInItsCodeAtItsStage) {
   const char* const stage_names[] = {"construction", "begin", "decode"};
   for (const ErrorCase& c : error_cases()) {
     SCOPED_TRACE(c.name + ", expected at " + stage_names[static_cast<int>(c.stage)]);
-    const OurDecoding got = decode_with_ours(c.file);
+    const OurDecoding got = decode_with_ours(c.file, c.fail_from, c.stall);
     EXPECT_EQ(got.error, c.expected) << "expected error " << c.expected << ", got " << got.error;
     EXPECT_EQ(got.constructed, c.stage == Stage::construct ? c.expected : 0) << "error after construction";
     EXPECT_EQ(got.begin_result, c.stage == Stage::decode ? 0 : -1) << "begin's result";
     EXPECT_EQ(got.last_result, c.stage == Stage::decode ? jpeg_error_corrupt_data : -1) << "decode's return value";
+    EXPECT_EQ(got.calling_order, (std::vector<int>{-1, got.begin_result, -1, -1, 1, 1, 1}))
+        << "decode before begin, begin again, decode and begin after the error; attached, released at the error "
+           "and in all";
   }
+}
+
+TEST(JpegMemory, AllowsAHundredBlocksAndThenFails) {
+  JpegMemory memory;
+  for (int i = 0; i < JpegMemory::max_blocks; ++i) {
+    auto* block = memory.allocate<std::uint64_t>(4);
+    ASSERT_EQ(reinterpret_cast<std::uintptr_t>(block) % 8, 0u);
+    ASSERT_EQ(block[0] | block[1] | block[2] | block[3], 0u) << "block " << i << " is not zero-filled";
+  }
+  try {
+    memory.allocate<std::uint8_t>(1);
+    FAIL() << "block 101 was allowed";
+  } catch (const JpegFailure& failure) {
+    EXPECT_EQ(failure.code, jpeg_error_memory_blocks);
+  }
+  memory.release_all();
+  EXPECT_EQ(memory.block_count(), 0);
+  EXPECT_NE(memory.allocate<std::uint8_t>(1), nullptr);
+}
+
+// Inputs found by fuzzing, kept so that every run of the suite decodes them
+// (and the fuzzer starts from them). The name says the outcome:
+// NAME.picture.jpg delivers a whole picture, NAME.error-228.jpg ends in -228.
+TEST(JpegFuzzRegressions, EndAsTheirNamesSay) {
+  const std::filesystem::path folder = std::filesystem::path(QUORVANE_SOURCE_DIR) / "tests/jpeg/regressions";
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    const std::string outcome = entry.path().stem().extension().string();  // ".picture" or ".error-NNN"
+    std::ifstream file(entry.path(), std::ios::binary);
+    const OurDecoding got = decode_with_ours(Bytes{std::istreambuf_iterator<char>(file), {}});
+    ++files;
+    const int expected = outcome == ".picture" ? 0 : -std::stoi(outcome.substr(outcome.find('-') + 1));
+    EXPECT_EQ(got.error, expected) << name << ": expected error " << expected << ", got " << got.error;
+    EXPECT_EQ(got.last_result, expected == 0 ? 1 : got.begin_result == 0 ? jpeg_error_corrupt_data : -1) << name;
+    if (expected == 0) {
+      EXPECT_EQ(got.lines, got.picture.height) << name;
+    }
+  }
+  EXPECT_GT(files, 0) << "no inputs in " << folder;
 }

@@ -3,6 +3,7 @@
 // exactly the oracle's pixels.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -41,27 +42,29 @@ std::vector<std::string> corpus() {
     cases.push_back("colour 40x24 2x2 progressive 16-bit quality " + std::to_string(quality));
     cases.push_back("grey 40x24 deep 16-bit quality " + std::to_string(quality));
   }
-  for (const char* other : {"grey 1x1", "grey 17x9", "grey 8192x1", "grey 1x8192", "grey 66x30 restarts 2",
-                            "grey 66x30 optimised restarts 3", "grey 33x65 quality 100 optimised",
-                            "grey 61x45 progressive", "grey 1x1 progressive", "grey 8192x1 progressive",
-                            "grey 1x8192 progressive", "grey 66x30 progressive restarts 2", "grey 33x65 deep",
-                            "grey 70x19 deep restarts 5", "colour 640x480 2x2", "colour 640x480 2x2 progressive"}) {
-    cases.push_back(other);
-  }
+  cases.insert(cases.end(), {"grey 1x1", "grey 17x9", "grey 8192x1", "grey 1x8192", "grey 66x30 restarts 2",
+                             "grey 66x30 optimised restarts 3", "grey 33x65 quality 100 optimised",
+                             "grey 61x45 progressive", "grey 1x1 progressive", "grey 8192x1 progressive",
+                             "grey 1x8192 progressive", "grey 66x30 progressive restarts 2", "grey 33x65 deep",
+                             "grey 70x19 deep restarts 5", "colour 640x480 2x2", "colour 640x480 2x2 progressive"});
   return cases;
 }
 
-// Our decoding of `jpeg` delivers every line, without error, exactly as the
-// oracle's; a differing picture is written out beside the expected one.
-void expect_decodes_like_libjpeg(const std::string& name, const Bytes& jpeg) {
+// Our decoding of `jpeg` delivers libjpeg's decoding of `original` exactly,
+// without error, and releases the stream once, at destruction. A differing
+// picture is written out beside the expected one.
+void expect_decodes_like_libjpeg(const std::string& name, const Bytes& jpeg, const Bytes& original) {
   SCOPED_TRACE(name);
-  const DecodedPicture expected = oracle_decode(jpeg);
+  const DecodedPicture expected = oracle_decode(original);
   const OurDecoding ours = decode_with_ours(jpeg);
   ASSERT_EQ(ours.error, 0) << "decoder error";
   ASSERT_EQ(ours.last_result, 1);
   ASSERT_EQ(ours.lines, expected.height) << "lines delivered";
   ASSERT_EQ(ours.picture.width, expected.width);
   ASSERT_EQ(ours.picture.bytes_per_pixel, expected.bytes_per_pixel);
+  EXPECT_EQ(ours.calling_order, (std::vector<int>{-1, 0, 1, 0, 1, 0, 1}))
+      << "decode before begin, begin again, decode and begin after the end; attached, released before and at "
+         "destruction";
   // Both as 0x00RRGGBB pixels, grey samples as grey pixels.
   const auto as_pixels = [](const DecodedPicture& picture) {
     std::vector<Pixel> pixels;
@@ -72,7 +75,7 @@ void expect_decodes_like_libjpeg(const std::string& name, const Bytes& jpeg) {
     return pixels;
   };
   std::string file_name = name;
-  for (char& c : file_name) c = c == ' ' ? '_' : c;
+  std::replace(file_name.begin(), file_name.end(), ' ', '_');
   EXPECT_TRUE(same_picture(file_name, as_pixels(expected).data(), as_pixels(ours.picture).data(), expected.width,
                            expected.height));
 }
@@ -88,7 +91,8 @@ TEST(JpegOracle, EveryFormOfTheEncoderDecodesExactly) {
     words >> kind >> width >> x >> height;
     std::getline(words, recipe);
     const TestPicture picture = make_test_picture(width, height, kind == "grey" ? 1 : 3);
-    expect_decodes_like_libjpeg(name, libjpeg_encode(picture, encode_options(recipe)));
+    const Bytes jpeg = libjpeg_encode(picture, encode_options(recipe));
+    expect_decodes_like_libjpeg(name, jpeg, jpeg);
   }
 }
 
@@ -98,9 +102,25 @@ TEST(JpegOracle, TheDemosPicturesDecodeExactly) {
   for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(QUORVANE_SOURCE_DIR) / "data")) {
     if (entry.path().extension() != ".jpg") continue;
     std::ifstream file(entry.path(), std::ios::binary);
-    expect_decodes_like_libjpeg(entry.path().filename().string(),
-                                Bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()});
+    const Bytes jpeg{std::istreambuf_iterator<char>(file), {}};
+    expect_decodes_like_libjpeg(entry.path().filename().string(), jpeg, jpeg);
     ++files;
   }
   EXPECT_GT(files, 0) << "no pictures in data/";
+}
+
+// Forms of one file that must decode as the file itself: a start of image
+// up to 511 bytes in, extra segments and fill bytes, another picture after
+// the end of image.
+TEST(JpegOracle, FormsOfAFileDecodeAsTheFile) {
+  const Bytes file = libjpeg_encode(make_test_picture(24, 16, 3), {});
+  const auto scan_at =
+      std::adjacent_find(file.begin(), file.end(), [](int a, int b) { return a == 0xFF && b == 0xDA; });
+  const Bytes extras = {0xFF, 0xD8, 0xFF, 0xFE, 0, 4, 'h', 'i', 0xFF, 0xEF, 0, 2};  // a comment, an empty segment
+  expect_decodes_like_libjpeg("511 bytes before the start of image", join({Bytes(511, 0x20), file}), file);
+  expect_decodes_like_libjpeg(
+      "extra segments and fill bytes",
+      join({extras, Bytes(file.begin() + 2, scan_at), {0xFF, 0xFF}, Bytes(scan_at, file.end())}), file);
+  expect_decodes_like_libjpeg("another picture after the end of image",
+                              join({file, libjpeg_encode(make_test_picture(16, 24, 1), {})}), file);
 }

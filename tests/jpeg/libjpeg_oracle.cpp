@@ -25,10 +25,11 @@ namespace {
   throw std::runtime_error(std::string("libjpeg: ") + message);
 }
 
-void install_error_handler(jpeg_error_mgr& errors) {
+jpeg_error_mgr* error_handler(jpeg_error_mgr& errors) {
   jpeg_std_error(&errors);
   errors.error_exit = throw_libjpeg_error;
   errors.output_message = [](j_common_ptr) {};  // warnings: the comparison tells
+  return &errors;
 }
 
 struct Compressor {
@@ -38,8 +39,7 @@ struct Compressor {
   unsigned long size = 0;
 
   Compressor() {
-    info.err = &errors;
-    install_error_handler(errors);
+    info.err = error_handler(errors);
     jpeg_create_compress(&info);
     jpeg_mem_dest(&info, &buffer, &size);
   }
@@ -55,8 +55,7 @@ struct Decompressor {
   jpeg_error_mgr errors{};
 
   explicit Decompressor(const Bytes& jpeg) {
-    info.err = &errors;
-    install_error_handler(errors);
+    info.err = error_handler(errors);
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
     jpeg_read_header(&info, TRUE);
@@ -65,36 +64,6 @@ struct Decompressor {
 };
 
 std::uint8_t clamp_byte(int value) { return static_cast<std::uint8_t>(std::min(255, std::max(0, value))); }
-
-// A component's blocks along one side padded to whole MCUs, as libjpeg
-// stores them.
-JDIMENSION whole_mcus(JDIMENSION blocks, int sampling) {
-  const auto step = static_cast<JDIMENSION>(sampling);
-  return (blocks + step - 1) / step * step;
-}
-
-// libjpeg's output without colour conversion: grey, or Y Cb Cr per pixel.
-DecodedPicture decode_ycbcr(const Bytes& jpeg) {
-  Decompressor decoder(jpeg);
-  jpeg_decompress_struct& info = decoder.info;
-  info.dct_method = JDCT_ISLOW;
-  info.do_fancy_upsampling = FALSE;
-  info.do_block_smoothing = FALSE;
-  info.out_color_space = info.num_components == 3 ? JCS_YCbCr : JCS_GRAYSCALE;
-  jpeg_start_decompress(&info);
-  DecodedPicture picture;
-  picture.width = static_cast<int>(info.output_width);
-  picture.height = static_cast<int>(info.output_height);
-  picture.bytes_per_pixel = info.output_components;
-  picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height * picture.bytes_per_pixel);
-  while (info.output_scanline < info.output_height) {
-    JSAMPROW row = picture.pixels.data() +
-                   static_cast<std::size_t>(info.output_scanline) * picture.width * picture.bytes_per_pixel;
-    jpeg_read_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_decompress(&info);
-  return picture;
-}
 
 // A progression with narrow spectral bands and up to three successive
 // approximation steps on every component, DC scans interleaved and not,
@@ -122,92 +91,6 @@ std::vector<jpeg_scan_info> deep_progression_script(int components) {
   return script;
 }
 
-}  // namespace
-
-TestPicture make_test_picture(int width, int height, int components, unsigned seed) {
-  TestPicture picture{width, height, components, {}};
-  picture.samples.resize(static_cast<std::size_t>(width) * height * components);
-  unsigned state = seed * 2654435761u + 12345u;
-  std::size_t i = 0;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      for (int c = 0; c < components; ++c) {
-        state = state * 1664525u + 1013904223u;
-        const int noise = static_cast<int>(state >> 27) - 16;  // -16..15
-        const int gradient = (x * (3 + c) + y * (5 - c)) & 0xFF;
-        const int edge = ((x / (7 + c) + y / 5) & 1) ? 90 : -90;  // hard edges, off the block grid
-        const int value = (x + y + c) % 61 < 40 ? gradient + noise : 128 + edge + noise;
-        picture.samples[i++] = clamp_byte(value);
-      }
-    }
-  }
-  return picture;
-}
-
-EncodeOptions encode_options(const std::string& recipe) {
-  EncodeOptions options;
-  std::istringstream words(recipe);
-  for (std::string word; words >> word;) {
-    if (word.size() == 3 && word[1] == 'x') {
-      options.h_sampling = word[0] - '0';
-      options.v_sampling = word[2] - '0';
-    } else if (word == "quality") {
-      words >> options.quality;
-    } else if (word == "restarts") {
-      words >> options.restart_interval;
-    } else {
-      bool* const flags[] = {&options.optimise, &options.separate_scans, &options.progressive,
-                             &options.deep_progression, &options.arithmetic};
-      const char* const names[] = {"optimised", "separate", "progressive", "deep", "arithmetic"};
-      bool known = word == "16-bit";
-      if (known) options.force_baseline = false;
-      for (int i = 0; i < 5; ++i) {
-        if (word == names[i]) known = *flags[i] = true;
-      }
-      if (!known) throw std::invalid_argument("unknown encoder option " + word);
-    }
-  }
-  return options;
-}
-
-Bytes libjpeg_encode(const TestPicture& picture, const EncodeOptions& options) {
-  Compressor encoder;
-  jpeg_compress_struct& info = encoder.info;
-  info.image_width = static_cast<JDIMENSION>(picture.width);
-  info.image_height = static_cast<JDIMENSION>(picture.height);
-  info.input_components = picture.components;
-  info.in_color_space = picture.components == 3 ? JCS_RGB : picture.components == 4 ? JCS_CMYK : JCS_GRAYSCALE;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, options.quality, options.force_baseline ? TRUE : FALSE);
-  if (picture.components == 3) {
-    info.comp_info[0].h_samp_factor = options.h_sampling;
-    info.comp_info[0].v_samp_factor = options.v_sampling;
-    for (int c = 1; c < 3; ++c) info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
-  }
-  info.restart_interval = static_cast<unsigned>(options.restart_interval);
-  info.optimize_coding = options.optimise ? TRUE : FALSE;
-  info.arith_code = options.arithmetic ? TRUE : FALSE;
-  info.dct_method = JDCT_ISLOW;
-  if (options.progressive) jpeg_simple_progression(&info);
-  std::vector<jpeg_scan_info> script;
-  for (int c = 0; options.separate_scans && c < picture.components; ++c) script.push_back({1, {c}, 0, 63, 0, 0});
-  if (options.deep_progression) script = deep_progression_script(picture.components);
-  if (!script.empty()) {
-    info.scan_info = script.data();
-    info.num_scans = static_cast<int>(script.size());
-  }
-  jpeg_start_compress(&info, TRUE);
-  const std::size_t row_bytes = static_cast<std::size_t>(picture.width) * picture.components;
-  while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(picture.samples.data() + info.next_scanline * row_bytes);
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  return encoder.bytes();
-}
-
-namespace {
-
 // The lossless transposition (as jpegtran -transpose), through libjpeg's
 // coefficient API.
 Bytes libjpeg_transpose(const Bytes& jpeg) {
@@ -215,7 +98,8 @@ Bytes libjpeg_transpose(const Bytes& jpeg) {
   jpeg_decompress_struct& in = source.info;
   // The transposed coefficient arrays must be requested before the source's
   // arrays are realised by jpeg_read_coefficients. Each covers the source's
-  // padded block grid, turned over.
+  // block grid padded to whole MCUs, turned over.
+  const auto whole_mcus = [](JDIMENSION blocks, int sampling) { return (blocks + sampling - 1) / sampling * sampling; };
   jvirt_barray_ptr transposed[MAX_COMPONENTS] = {};
   JDIMENSION wide[MAX_COMPONENTS], high[MAX_COMPONENTS];
   const j_common_ptr common = reinterpret_cast<j_common_ptr>(&in);
@@ -263,17 +147,136 @@ Bytes libjpeg_transpose(const Bytes& jpeg) {
   return encoder.bytes();
 }
 
+// An in-memory stream that counts the decoder's notifications and fails its
+// reads from byte `fail_from` on, or delivers nothing without ending.
+class ProbeStream : public JpegInputStream {
+ public:
+  ProbeStream(const Bytes& bytes, std::size_t fail_from, bool stall)
+      : bytes_(bytes), fail_from_(fail_from), stall_(stall) {}
+
+  int read(std::uint8_t* destination, int maximum, bool* end_of_stream) override {
+    if (position_ >= fail_from_) return -1;
+    const std::size_t end = std::min({bytes_.size(), fail_from_, position_ + static_cast<std::size_t>(maximum)});
+    const std::size_t count = stall_ ? 0 : end - position_;
+    std::copy_n(bytes_.begin() + static_cast<long>(position_), count, destination);
+    position_ += count;
+    if (position_ == bytes_.size()) *end_of_stream = true;
+    return static_cast<int>(count);
+  }
+  void attach() override { ++attached; }
+  void release() override { ++released; }
+
+  int attached = 0, released = 0;
+
+ private:
+  const Bytes& bytes_;
+  std::size_t fail_from_;
+  bool stall_;
+  std::size_t position_ = 0;
+};
+
 }  // namespace
 
+TestPicture make_test_picture(int width, int height, int components, unsigned seed) {
+  TestPicture picture{width, height, components, {}};
+  picture.samples.resize(static_cast<std::size_t>(width) * height * components);
+  unsigned state = seed * 2654435761u + 12345u;
+  std::size_t i = 0;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      for (int c = 0; c < components; ++c) {
+        state = state * 1664525u + 1013904223u;
+        const int noise = static_cast<int>(state >> 27) - 16;  // -16..15
+        const int gradient = (x * (3 + c) + y * (5 - c)) & 0xFF;
+        const int edge = ((x / (7 + c) + y / 5) & 1) ? 90 : -90;  // hard edges, off the block grid
+        const int value = (x + y + c) % 61 < 40 ? gradient + noise : 128 + edge + noise;
+        picture.samples[i++] = clamp_byte(value);
+      }
+    }
+  }
+  return picture;
+}
+
+EncodeOptions encode_options(const std::string& recipe) {
+  EncodeOptions options;
+  std::istringstream words(recipe);
+  for (std::string word; words >> word;) {
+    if (word.size() == 3 && word[1] == 'x') {
+      options.h_sampling = word[0] - '0';
+      options.v_sampling = word[2] - '0';
+    } else if (word == "quality") {
+      words >> options.quality;
+    } else if (word == "restarts") {
+      words >> options.restart_interval;
+    } else {
+      bool* const flags[] = {&options.optimise, &options.separate_scans, &options.progressive,
+                             &options.deep_progression};
+      const char* const names[] = {"optimised", "separate", "progressive", "deep"};
+      bool known = word == "16-bit";
+      if (known) options.force_baseline = false;
+      for (int i = 0; i < 4; ++i) {
+        if (word == names[i]) known = *flags[i] = true;
+      }
+      if (!known) throw std::invalid_argument("unknown encoder option " + word);
+    }
+  }
+  return options;
+}
+
+Bytes libjpeg_encode(const TestPicture& picture, const EncodeOptions& options) {
+  Compressor encoder;
+  jpeg_compress_struct& info = encoder.info;
+  info.image_width = static_cast<JDIMENSION>(picture.width);
+  info.image_height = static_cast<JDIMENSION>(picture.height);
+  info.input_components = picture.components;
+  info.in_color_space = picture.components == 3 ? JCS_RGB : picture.components == 4 ? JCS_CMYK : JCS_GRAYSCALE;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, options.quality, options.force_baseline ? TRUE : FALSE);
+  if (picture.components == 3) {
+    info.comp_info[0].h_samp_factor = options.h_sampling;
+    info.comp_info[0].v_samp_factor = options.v_sampling;
+    for (int c = 1; c < 3; ++c) info.comp_info[c].h_samp_factor = info.comp_info[c].v_samp_factor = 1;
+  }
+  info.restart_interval = static_cast<unsigned>(options.restart_interval);
+  info.optimize_coding = options.optimise ? TRUE : FALSE;
+  info.dct_method = JDCT_ISLOW;
+  if (options.progressive) jpeg_simple_progression(&info);
+  std::vector<jpeg_scan_info> script;
+  for (int c = 0; options.separate_scans && c < picture.components; ++c) script.push_back({1, {c}, 0, 63, 0, 0});
+  if (options.deep_progression) script = deep_progression_script(picture.components);
+  if (!script.empty()) {
+    info.scan_info = script.data();
+    info.num_scans = static_cast<int>(script.size());
+  }
+  jpeg_start_compress(&info, TRUE);
+  while (info.next_scanline < info.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(&picture.samples[info.next_scanline * picture.width * picture.components]);
+    jpeg_write_scanlines(&info, &row, 1);
+  }
+  jpeg_finish_compress(&info);
+  return encoder.bytes();
+}
+
 DecodedPicture oracle_decode(const Bytes& jpeg) {
-  // libjpeg's picture is the transposed one: its pixel (y, x) is our (x, y).
-  const DecodedPicture turned = decode_ycbcr(libjpeg_transpose(jpeg));
-  const int components = turned.bytes_per_pixel;
-  DecodedPicture picture{turned.height, turned.width, components == 3 ? 4 : 1, {}};
+  const Bytes transposed = libjpeg_transpose(jpeg);
+  Decompressor decoder(transposed);
+  jpeg_decompress_struct& info = decoder.info;
+  info.dct_method = JDCT_ISLOW;
+  info.do_fancy_upsampling = FALSE;
+  info.do_block_smoothing = FALSE;
+  info.out_color_space = info.num_components == 3 ? JCS_YCbCr : JCS_GRAYSCALE;
+  jpeg_start_decompress(&info);
+  // libjpeg's picture is the transposed one: its line x is our column x.
+  const int components = info.output_components;
+  DecodedPicture picture{
+      static_cast<int>(info.output_height), static_cast<int>(info.output_width), components == 3 ? 4 : 1, {}};
   picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height * picture.bytes_per_pixel);
-  for (int y = 0; y < picture.height; ++y) {
-    for (int x = 0; x < picture.width; ++x) {
-      const std::uint8_t* in = &turned.pixels[(static_cast<std::size_t>(x) * turned.width + y) * components];
+  Bytes line(static_cast<std::size_t>(picture.height) * components);
+  for (int x = 0; x < picture.width; ++x) {
+    JSAMPROW row = line.data();
+    jpeg_read_scanlines(&info, &row, 1);
+    for (int y = 0; y < picture.height; ++y) {
+      const std::uint8_t* in = &line[static_cast<std::size_t>(y) * components];
       std::uint8_t* out = &picture.pixels[(static_cast<std::size_t>(y) * picture.width + x) * picture.bytes_per_pixel];
       if (components == 1) {
         out[0] = in[0];
@@ -287,24 +290,32 @@ DecodedPicture oracle_decode(const Bytes& jpeg) {
       out[2] = clamp_byte(in[0] + ((116130 * in[1] - 14773807) >> 16));
     }
   }
+  jpeg_finish_decompress(&info);
   return picture;
 }
 
-OurDecoding decode_with_ours(const Bytes& jpeg) {
+OurDecoding decode_with_ours(const Bytes& jpeg, std::size_t fail_from, bool stall) {
   OurDecoding result;
-  JpegMemoryStream stream(jpeg.data(), jpeg.size());
-  JpegDecoder decoder(&stream);
-  result.constructed = decoder.error_code();
-  result.picture.width = decoder.width();
-  result.picture.height = decoder.height();
-  result.picture.bytes_per_pixel = decoder.bytes_per_pixel();
-  result.begin_result = decoder.begin();
-  const std::uint8_t* line = nullptr;
-  int length = 0;
-  while ((result.last_result = decoder.decode(&line, &length)) == 0) {
-    result.picture.pixels.insert(result.picture.pixels.end(), line, line + length);
-    ++result.lines;
+  ProbeStream stream(jpeg, fail_from, stall);
+  std::vector<int>& calls = result.calling_order;
+  {
+    JpegDecoder decoder(&stream);
+    result.constructed = decoder.error_code();
+    result.picture = {decoder.width(), decoder.height(), decoder.bytes_per_pixel(), {}};
+    const std::uint8_t* line = nullptr;
+    int length = 0;
+    calls.push_back(decoder.decode(&line, &length));
+    result.begin_result = decoder.begin();
+    calls.push_back(decoder.begin());
+    while ((result.last_result = decoder.decode(&line, &length)) == 0) {
+      result.picture.pixels.insert(result.picture.pixels.end(), line, line + length);
+      ++result.lines;
+    }
+    calls.push_back(decoder.decode(&line, &length));
+    calls.push_back(decoder.begin());
+    result.error = decoder.error_code();
+    calls.insert(calls.end(), {stream.attached, stream.released});
   }
-  result.error = decoder.error_code();
+  calls.push_back(stream.released);
   return result;
 }
