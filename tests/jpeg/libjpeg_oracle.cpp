@@ -147,21 +147,21 @@ Bytes libjpeg_transpose(const Bytes& jpeg) {
   return encoder.bytes();
 }
 
-// An in-memory stream that counts the decoder's notifications and fails its
-// reads from byte `fail_from` on, or delivers nothing without ending.
-class ProbeStream : public JpegInputStream {
+// The decoder's in-memory stream, counting the decoder's notifications and
+// failing its reads from byte `fail_from` on, or delivering nothing without
+// ending.
+class ProbeStream : public JpegMemoryStream {
  public:
   ProbeStream(const Bytes& bytes, std::size_t fail_from, bool stall)
-      : bytes_(bytes), fail_from_(fail_from), stall_(stall) {}
+      : JpegMemoryStream(bytes.data(), bytes.size()), fail_from_(fail_from), stall_(stall) {}
 
   int read(std::uint8_t* destination, int maximum, bool* end_of_stream) override {
-    if (position_ >= fail_from_) return -1;
-    const std::size_t end = std::min({bytes_.size(), fail_from_, position_ + static_cast<std::size_t>(maximum)});
-    const std::size_t count = stall_ ? 0 : end - position_;
-    std::copy_n(bytes_.begin() + static_cast<long>(position_), count, destination);
-    position_ += count;
-    if (position_ == bytes_.size()) *end_of_stream = true;
-    return static_cast<int>(count);
+    if (delivered_ >= fail_from_) return -1;
+    if (stall_) return 0;
+    const auto allowed = static_cast<int>(std::min<std::size_t>(maximum, fail_from_ - delivered_));
+    const int count = JpegMemoryStream::read(destination, allowed, end_of_stream);
+    delivered_ += static_cast<std::size_t>(count);
+    return count;
   }
   void attach() override { ++attached; }
   void release() override { ++released; }
@@ -169,10 +169,9 @@ class ProbeStream : public JpegInputStream {
   int attached = 0, released = 0;
 
  private:
-  const Bytes& bytes_;
   std::size_t fail_from_;
   bool stall_;
-  std::size_t position_ = 0;
+  std::size_t delivered_ = 0;
 };
 
 }  // namespace
