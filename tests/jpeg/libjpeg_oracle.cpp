@@ -9,13 +9,11 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <sstream>
 #include <stdexcept>
 #include <utility>
 
 #include "jpeg/jpeg_decoder.h"
-#include "tools/common/png_file.h"
 
 namespace {
 
@@ -27,12 +25,11 @@ namespace {
   throw std::runtime_error(std::string("libjpeg: ") + message);
 }
 
-void ignore_libjpeg_message(j_common_ptr) {}
-
-void install_error_handler(jpeg_error_mgr& errors) {
+jpeg_error_mgr* error_handler(jpeg_error_mgr& errors) {
   jpeg_std_error(&errors);
   errors.error_exit = throw_libjpeg_error;
-  errors.output_message = ignore_libjpeg_message;
+  errors.output_message = [](j_common_ptr) {};  // warnings: the comparison tells
+  return &errors;
 }
 
 struct Compressor {
@@ -42,8 +39,7 @@ struct Compressor {
   unsigned long size = 0;
 
   Compressor() {
-    info.err = &errors;
-    install_error_handler(errors);
+    info.err = error_handler(errors);
     jpeg_create_compress(&info);
     jpeg_mem_dest(&info, &buffer, &size);
   }
@@ -59,8 +55,7 @@ struct Decompressor {
   jpeg_error_mgr errors{};
 
   explicit Decompressor(const Bytes& jpeg) {
-    info.err = &errors;
-    install_error_handler(errors);
+    info.err = error_handler(errors);
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
     jpeg_read_header(&info, TRUE);
@@ -70,107 +65,114 @@ struct Decompressor {
 
 std::uint8_t clamp_byte(int value) { return static_cast<std::uint8_t>(std::min(255, std::max(0, value))); }
 
-// Interleaved samples, transposed: pixel (x, y) becomes (y, x).
-Bytes transpose_samples(const Bytes& samples, int width, int height, int components) {
-  Bytes result(samples.size());
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      for (int c = 0; c < components; ++c) {
-        result[(static_cast<std::size_t>(x) * height + y) * components + c] =
-            samples[(static_cast<std::size_t>(y) * width + x) * components + c];
-      }
-    }
-  }
-  return result;
-}
-
-// A component's block grid padded to whole MCUs, as libjpeg stores it.
-struct BlockGrid {
-  JDIMENSION wide, high;
-};
-
-BlockGrid padded_block_grid(const jpeg_component_info& component) {
-  const auto whole = [](JDIMENSION blocks, int sampling) {
-    const auto step = static_cast<JDIMENSION>(sampling);
-    return (blocks + step - 1) / step * step;
-  };
-  return {whole(component.width_in_blocks, component.h_samp_factor),
-          whole(component.height_in_blocks, component.v_samp_factor)};
-}
-
-// libjpeg's output without colour conversion: grey, or Y Cb Cr per pixel.
-DecodedPicture decode_ycbcr(const Bytes& jpeg) {
-  Decompressor decoder(jpeg);
-  jpeg_decompress_struct& info = decoder.info;
-  info.dct_method = JDCT_ISLOW;
-  info.do_fancy_upsampling = FALSE;
-  info.do_block_smoothing = FALSE;
-  info.out_color_space = info.num_components == 3 ? JCS_YCbCr : JCS_GRAYSCALE;
-  jpeg_start_decompress(&info);
-  DecodedPicture picture;
-  picture.width = static_cast<int>(info.output_width);
-  picture.height = static_cast<int>(info.output_height);
-  picture.bytes_per_pixel = info.output_components;
-  picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height * picture.bytes_per_pixel);
-  while (info.output_scanline < info.output_height) {
-    JSAMPROW row = picture.pixels.data() +
-                   static_cast<std::size_t>(info.output_scanline) * picture.width * picture.bytes_per_pixel;
-    jpeg_read_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_decompress(&info);
-  return picture;
-}
-
-// Y Cb Cr to red, green, blue and a zero byte, with the decoder's JFIF
-// tables: R = Y + red(Cr), G = Y + (green(Cr) + green(Cb)) >> 16,
-// B = Y + blue(Cb).
-DecodedPicture convert_to_rgbx(const DecodedPicture& ycbcr) {
-  if (ycbcr.bytes_per_pixel == 1) return ycbcr;
-  DecodedPicture rgbx{ycbcr.width, ycbcr.height, 4, {}};
-  const std::size_t pixels = static_cast<std::size_t>(ycbcr.width) * ycbcr.height;
-  rgbx.pixels.resize(pixels * 4);
-  for (std::size_t i = 0; i < pixels; ++i) {
-    const int y = ycbcr.pixels[3 * i];
-    const int cb = ycbcr.pixels[3 * i + 1];
-    const int cr = ycbcr.pixels[3 * i + 2];
-    rgbx.pixels[4 * i] = clamp_byte(y + ((91882 * cr - 11682187) >> 16));
-    rgbx.pixels[4 * i + 1] = clamp_byte(y + ((5967255 - 46802 * cr + 2908403 - 22554 * cb) >> 16));
-    rgbx.pixels[4 * i + 2] = clamp_byte(y + ((116130 * cb - 14773807) >> 16));
-    rgbx.pixels[4 * i + 3] = 0;
-  }
-  return rgbx;
-}
-
 // A progression with narrow spectral bands and up to three successive
 // approximation steps on every component, DC scans interleaved and not,
 // written for three components; a greyscale picture keeps the scans of its
 // one component.
 std::vector<jpeg_scan_info> deep_progression_script(int components) {
   struct Scan {
-    std::vector<int> components;
+    const char* components;
     int ss, se, ah, al;
   };
   const Scan scans[] = {
-      {{0, 1, 2}, 0, 0, 0, 2}, {{0}, 1, 2, 0, 3},       {{1}, 1, 9, 0, 2},    {{2}, 1, 9, 0, 2},  {{0}, 3, 20, 0, 2},
-      {{0}, 21, 63, 0, 1},     {{0, 1, 2}, 0, 0, 2, 1}, {{1}, 10, 63, 0, 0},  {{0}, 1, 2, 3, 2},  {{0}, 1, 20, 2, 1},
-      {{2}, 10, 63, 0, 1},     {{0}, 0, 0, 1, 0},       {{1, 2}, 0, 0, 1, 0}, {{0}, 1, 63, 1, 0}, {{1}, 1, 9, 2, 1},
-      {{1}, 1, 9, 1, 0},       {{2}, 1, 9, 2, 1},       {{2}, 1, 63, 1, 0},
+      {"012", 0, 0, 0, 2}, {"0", 1, 2, 0, 3},   {"1", 1, 9, 0, 2},   {"2", 1, 9, 0, 2},  {"0", 3, 20, 0, 2},
+      {"0", 21, 63, 0, 1}, {"012", 0, 0, 2, 1}, {"1", 10, 63, 0, 0}, {"0", 1, 2, 3, 2},  {"0", 1, 20, 2, 1},
+      {"2", 10, 63, 0, 1}, {"0", 0, 0, 1, 0},   {"12", 0, 0, 1, 0},  {"0", 1, 63, 1, 0}, {"1", 1, 9, 2, 1},
+      {"1", 1, 9, 1, 0},   {"2", 1, 9, 2, 1},   {"2", 1, 63, 1, 0},
   };
   std::vector<jpeg_scan_info> script;
   for (const Scan& scan : scans) {
-    jpeg_scan_info info{};
-    for (int c : scan.components) {
-      if (c < components) info.component_index[info.comps_in_scan++] = c;
+    jpeg_scan_info info{0, {}, scan.ss, scan.se, scan.ah, scan.al};
+    for (const char* c = scan.components; *c != 0; ++c) {
+      if (*c - '0' < components) info.component_index[info.comps_in_scan++] = *c - '0';
     }
-    if (info.comps_in_scan == 0) continue;
-    info.Ss = scan.ss;
-    info.Se = scan.se;
-    info.Ah = scan.ah;
-    info.Al = scan.al;
-    script.push_back(info);
+    if (info.comps_in_scan > 0) script.push_back(info);
   }
   return script;
 }
+
+// The lossless transposition (as jpegtran -transpose), through libjpeg's
+// coefficient API.
+Bytes libjpeg_transpose(const Bytes& jpeg) {
+  Decompressor source(jpeg);
+  jpeg_decompress_struct& in = source.info;
+  // The transposed coefficient arrays must be requested before the source's
+  // arrays are realised by jpeg_read_coefficients. Each covers the source's
+  // block grid padded to whole MCUs, turned over.
+  const auto whole_mcus = [](JDIMENSION blocks, int sampling) { return (blocks + sampling - 1) / sampling * sampling; };
+  jvirt_barray_ptr transposed[MAX_COMPONENTS] = {};
+  JDIMENSION wide[MAX_COMPONENTS], high[MAX_COMPONENTS];
+  const j_common_ptr common = reinterpret_cast<j_common_ptr>(&in);
+  for (int c = 0; c < in.num_components; ++c) {
+    const jpeg_component_info& component = in.comp_info[c];
+    wide[c] = whole_mcus(component.width_in_blocks, component.h_samp_factor);
+    high[c] = whole_mcus(component.height_in_blocks, component.v_samp_factor);
+    transposed[c] = (*in.mem->request_virt_barray)(common, JPOOL_IMAGE, FALSE, high[c], wide[c],
+                                                   static_cast<JDIMENSION>(component.h_samp_factor));
+  }
+  jvirt_barray_ptr* original = jpeg_read_coefficients(&in);
+
+  Compressor encoder;
+  jpeg_compress_struct& out = encoder.info;
+  jpeg_copy_critical_parameters(&in, &out);
+  out.image_width = in.image_height;
+  out.image_height = in.image_width;
+  for (int c = 0; c < out.num_components; ++c) {
+    std::swap(out.comp_info[c].h_samp_factor, out.comp_info[c].v_samp_factor);
+  }
+  for (JQUANT_TBL* table : out.quant_tbl_ptrs) {
+    if (table == nullptr) continue;
+    for (int r = 0; r < 8; ++r) {
+      for (int c = r + 1; c < 8; ++c) std::swap(table->quantval[8 * r + c], table->quantval[8 * c + r]);
+    }
+  }
+  out.optimize_coding = TRUE;
+
+  for (int c = 0; c < in.num_components; ++c) {
+    for (JDIMENSION out_y = 0; out_y < wide[c]; ++out_y) {
+      JBLOCKROW out_row = (*in.mem->access_virt_barray)(common, transposed[c], out_y, 1, TRUE)[0];
+      for (JDIMENSION out_x = 0; out_x < high[c]; ++out_x) {
+        const JBLOCKROW in_row = (*in.mem->access_virt_barray)(common, original[c], out_x, 1, FALSE)[0];
+        const JCOEF* from = in_row[out_y];
+        JCOEF* to = out_row[out_x];
+        for (int r = 0; r < 8; ++r) {
+          for (int col = 0; col < 8; ++col) to[8 * r + col] = from[8 * col + r];
+        }
+      }
+    }
+  }
+  jpeg_write_coefficients(&out, transposed);
+  jpeg_finish_compress(&out);
+  jpeg_finish_decompress(&in);
+  return encoder.bytes();
+}
+
+// The decoder's in-memory stream, counting the decoder's notifications and
+// failing its reads from byte `fail_from` on, or delivering nothing without
+// ending.
+class ProbeStream : public JpegMemoryStream {
+ public:
+  ProbeStream(const Bytes& bytes, std::size_t fail_from, bool stall)
+      : JpegMemoryStream(bytes.data(), bytes.size()), fail_from_(fail_from), stall_(stall) {}
+
+  int read(std::uint8_t* destination, int maximum, bool* end_of_stream) override {
+    if (delivered_ >= fail_from_) return -1;
+    if (stall_) return 0;
+    const auto allowed = static_cast<int>(std::min<std::size_t>(maximum, fail_from_ - delivered_));
+    const int count = JpegMemoryStream::read(destination, allowed, end_of_stream);
+    delivered_ += static_cast<std::size_t>(count);
+    return count;
+  }
+  void attach() override { ++attached; }
+  void release() override { ++released; }
+
+  int attached = 0, released = 0;
+
+ private:
+  std::size_t fail_from_;
+  bool stall_;
+  std::size_t delivered_ = 0;
+};
 
 }  // namespace
 
@@ -207,11 +209,11 @@ EncodeOptions encode_options(const std::string& recipe) {
       words >> options.restart_interval;
     } else {
       bool* const flags[] = {&options.optimise, &options.separate_scans, &options.progressive,
-                             &options.deep_progression, &options.arithmetic};
-      const char* const names[] = {"optimised", "separate", "progressive", "deep", "arithmetic"};
+                             &options.deep_progression};
+      const char* const names[] = {"optimised", "separate", "progressive", "deep"};
       bool known = word == "16-bit";
       if (known) options.force_baseline = false;
-      for (int i = 0; i < 5; ++i) {
+      for (int i = 0; i < 4; ++i) {
         if (word == names[i]) known = *flags[i] = true;
       }
       if (!known) throw std::invalid_argument("unknown encoder option " + word);
@@ -236,139 +238,83 @@ Bytes libjpeg_encode(const TestPicture& picture, const EncodeOptions& options) {
   }
   info.restart_interval = static_cast<unsigned>(options.restart_interval);
   info.optimize_coding = options.optimise ? TRUE : FALSE;
-  info.arith_code = options.arithmetic ? TRUE : FALSE;
   info.dct_method = JDCT_ISLOW;
-  jpeg_scan_info separate[3];
-  if (options.separate_scans) {
-    for (int c = 0; c < picture.components; ++c) separate[c] = jpeg_scan_info{1, {c, 0, 0, 0}, 0, 63, 0, 0};
-    info.scan_info = separate;
-    info.num_scans = picture.components;
-  }
   if (options.progressive) jpeg_simple_progression(&info);
-  const std::vector<jpeg_scan_info> deep = deep_progression_script(picture.components);
-  if (options.deep_progression) {
-    info.scan_info = deep.data();
-    info.num_scans = static_cast<int>(deep.size());
+  std::vector<jpeg_scan_info> script;
+  for (int c = 0; options.separate_scans && c < picture.components; ++c) script.push_back({1, {c}, 0, 63, 0, 0});
+  if (options.deep_progression) script = deep_progression_script(picture.components);
+  if (!script.empty()) {
+    info.scan_info = script.data();
+    info.num_scans = static_cast<int>(script.size());
   }
   jpeg_start_compress(&info, TRUE);
-  const std::size_t row_bytes = static_cast<std::size_t>(picture.width) * picture.components;
   while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(picture.samples.data() + info.next_scanline * row_bytes);
+    JSAMPROW row = const_cast<JSAMPROW>(&picture.samples[info.next_scanline * picture.width * picture.components]);
     jpeg_write_scanlines(&info, &row, 1);
   }
   jpeg_finish_compress(&info);
   return encoder.bytes();
 }
 
-Bytes libjpeg_transpose(const Bytes& jpeg) {
-  Decompressor source(jpeg);
-  jpeg_decompress_struct& in = source.info;
-  // The transposed coefficient arrays must be requested before the source's
-  // arrays are realised by jpeg_read_coefficients. Each covers the source's
-  // padded block grid, turned over.
-  jvirt_barray_ptr transposed[MAX_COMPONENTS] = {};
-  for (int c = 0; c < in.num_components; ++c) {
-    const BlockGrid grid = padded_block_grid(in.comp_info[c]);
-    transposed[c] = (*in.mem->request_virt_barray)(reinterpret_cast<j_common_ptr>(&in), JPOOL_IMAGE, FALSE, grid.high,
-                                                   grid.wide, static_cast<JDIMENSION>(in.comp_info[c].h_samp_factor));
-  }
-  jvirt_barray_ptr* original = jpeg_read_coefficients(&in);
-
-  Compressor encoder;
-  jpeg_compress_struct& out = encoder.info;
-  jpeg_copy_critical_parameters(&in, &out);
-  out.image_width = in.image_height;
-  out.image_height = in.image_width;
-  for (int c = 0; c < out.num_components; ++c) {
-    std::swap(out.comp_info[c].h_samp_factor, out.comp_info[c].v_samp_factor);
-  }
-  for (JQUANT_TBL* table : out.quant_tbl_ptrs) {
-    if (table == nullptr) continue;
-    for (int r = 0; r < 8; ++r) {
-      for (int c = r + 1; c < 8; ++c) std::swap(table->quantval[8 * r + c], table->quantval[8 * c + r]);
-    }
-  }
-  out.optimize_coding = TRUE;
-
-  const j_common_ptr common = reinterpret_cast<j_common_ptr>(&in);
-  for (int c = 0; c < in.num_components; ++c) {
-    const BlockGrid grid = padded_block_grid(in.comp_info[c]);
-    for (JDIMENSION out_y = 0; out_y < grid.wide; ++out_y) {
-      JBLOCKROW out_row = (*in.mem->access_virt_barray)(common, transposed[c], out_y, 1, TRUE)[0];
-      for (JDIMENSION out_x = 0; out_x < grid.high; ++out_x) {
-        const JBLOCKROW in_row = (*in.mem->access_virt_barray)(common, original[c], out_x, 1, FALSE)[0];
-        const JCOEF* from = in_row[out_y];
-        JCOEF* to = out_row[out_x];
-        for (int r = 0; r < 8; ++r) {
-          for (int col = 0; col < 8; ++col) to[8 * r + col] = from[8 * col + r];
-        }
-      }
-    }
-  }
-  jpeg_write_coefficients(&out, transposed);
-  jpeg_finish_compress(&out);
-  jpeg_finish_decompress(&in);
-  return encoder.bytes();
-}
-
-Bytes libjpeg_transcode(const Bytes& jpeg, bool progressive) {
-  Decompressor source(jpeg);
-  jvirt_barray_ptr* coefficients = jpeg_read_coefficients(&source.info);
-  Compressor encoder;
-  jpeg_copy_critical_parameters(&source.info, &encoder.info);
-  if (progressive) jpeg_simple_progression(&encoder.info);
-  jpeg_write_coefficients(&encoder.info, coefficients);
-  jpeg_finish_compress(&encoder.info);
-  jpeg_finish_decompress(&source.info);
-  return encoder.bytes();
-}
-
 DecodedPicture oracle_decode(const Bytes& jpeg) {
-  const DecodedPicture transposed = decode_ycbcr(libjpeg_transpose(jpeg));
-  DecodedPicture ycbcr{transposed.height, transposed.width, transposed.bytes_per_pixel, {}};
-  ycbcr.pixels = transpose_samples(transposed.pixels, transposed.width, transposed.height, transposed.bytes_per_pixel);
-  return convert_to_rgbx(ycbcr);
-}
-
-OurDecoding decode_with_ours(const Bytes& jpeg) {
-  OurDecoding result;
-  JpegMemoryStream stream(jpeg.data(), jpeg.size());
-  JpegDecoder decoder(&stream);
-  result.constructed = decoder.error_code();
-  result.picture.width = decoder.width();
-  result.picture.height = decoder.height();
-  result.picture.bytes_per_pixel = decoder.bytes_per_pixel();
-  result.begin_result = decoder.begin();
-  const std::uint8_t* line = nullptr;
-  int length = 0;
-  while ((result.last_result = decoder.decode(&line, &length)) == 0) {
-    result.picture.pixels.insert(result.picture.pixels.end(), line, line + length);
-    ++result.lines;
+  const Bytes transposed = libjpeg_transpose(jpeg);
+  Decompressor decoder(transposed);
+  jpeg_decompress_struct& info = decoder.info;
+  info.dct_method = JDCT_ISLOW;
+  info.do_fancy_upsampling = FALSE;
+  info.do_block_smoothing = FALSE;
+  info.out_color_space = info.num_components == 3 ? JCS_YCbCr : JCS_GRAYSCALE;
+  jpeg_start_decompress(&info);
+  // libjpeg's picture is the transposed one: its line x is our column x.
+  const int components = info.output_components;
+  DecodedPicture picture{
+      static_cast<int>(info.output_height), static_cast<int>(info.output_width), components == 3 ? 4 : 1, {}};
+  picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height * picture.bytes_per_pixel);
+  Bytes line(static_cast<std::size_t>(picture.height) * components);
+  for (int x = 0; x < picture.width; ++x) {
+    JSAMPROW row = line.data();
+    jpeg_read_scanlines(&info, &row, 1);
+    for (int y = 0; y < picture.height; ++y) {
+      const std::uint8_t* in = &line[static_cast<std::size_t>(y) * components];
+      std::uint8_t* out = &picture.pixels[(static_cast<std::size_t>(y) * picture.width + x) * picture.bytes_per_pixel];
+      if (components == 1) {
+        out[0] = in[0];
+        continue;
+      }
+      // The JFIF formulas in 16.16 fixed point, rounded as the decoder's
+      // tables round: R = Y + red(Cr), G = Y + (green(Cr) + green(Cb)) >> 16,
+      // B = Y + blue(Cb).
+      out[0] = clamp_byte(in[0] + ((91882 * in[2] - 11682187) >> 16));
+      out[1] = clamp_byte(in[0] + ((5967255 - 46802 * in[2] + 2908403 - 22554 * in[1]) >> 16));
+      out[2] = clamp_byte(in[0] + ((116130 * in[1] - 14773807) >> 16));
+    }
   }
-  result.error = decoder.error_code();
-  return result;
+  jpeg_finish_decompress(&info);
+  return picture;
 }
 
-std::string write_comparison_pictures(const std::string& name, const DecodedPicture& expected,
-                                      const DecodedPicture& got) {
-  const std::filesystem::path folder = std::filesystem::path(QUORVANE_BINARY_DIR) / "test-output";
-  std::filesystem::create_directories(folder);
-  auto write = [&](const DecodedPicture& picture, const std::string& suffix) {
-    const std::string path = (folder / (name + suffix)).string();
-    if (picture.width <= 0 || picture.height <= 0) return;
-    const std::size_t pixels = static_cast<std::size_t>(picture.width) * picture.height;
-    if (picture.pixels.size() < pixels * picture.bytes_per_pixel) return;
-    if (picture.bytes_per_pixel == 1) {
-      write_png_grey(path, picture.width, picture.height, picture.pixels.data(), picture.width);
-      return;
+OurDecoding decode_with_ours(const Bytes& jpeg, std::size_t fail_from, bool stall) {
+  OurDecoding result;
+  ProbeStream stream(jpeg, fail_from, stall);
+  std::vector<int>& calls = result.calling_order;
+  {
+    JpegDecoder decoder(&stream);
+    result.constructed = decoder.error_code();
+    result.picture = {decoder.width(), decoder.height(), decoder.bytes_per_pixel(), {}};
+    const std::uint8_t* line = nullptr;
+    int length = 0;
+    calls.push_back(decoder.decode(&line, &length));
+    result.begin_result = decoder.begin();
+    calls.push_back(decoder.begin());
+    while ((result.last_result = decoder.decode(&line, &length)) == 0) {
+      result.picture.pixels.insert(result.picture.pixels.end(), line, line + length);
+      ++result.lines;
     }
-    std::vector<Pixel> rgb(pixels);
-    for (std::size_t i = 0; i < pixels; ++i) {
-      rgb[i] = pixel_rgb(picture.pixels[4 * i], picture.pixels[4 * i + 1], picture.pixels[4 * i + 2]);
-    }
-    write_png_rgb(path, picture.width, picture.height, rgb.data(), picture.width);
-  };
-  write(expected, "-expected.png");
-  write(got, "-got.png");
-  return (folder / name).string() + "-{expected,got}.png";
+    calls.push_back(decoder.decode(&line, &length));
+    calls.push_back(decoder.begin());
+    result.error = decoder.error_code();
+    calls.insert(calls.end(), {stream.attached, stream.released});
+  }
+  calls.push_back(stream.released);
+  return result;
 }

@@ -3,17 +3,24 @@
 // must decode to. Also our decoder's output in the same form, for comparing.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 using Bytes = std::vector<std::uint8_t>;
 
+// The parts, one after the other.
+inline Bytes join(std::initializer_list<Bytes> parts) {
+  Bytes joined;
+  for (const Bytes& part : parts) joined.insert(joined.end(), part.begin(), part.end());
+  return joined;
+}
+
 // A picture as interleaved samples: 1 (grey), 3 (RGB) or 4 (CMYK) per pixel.
 struct TestPicture {
-  int width = 0;
-  int height = 0;
-  int components = 0;
+  int width = 0, height = 0, components = 0;
   Bytes samples;
 };
 
@@ -31,22 +38,18 @@ struct EncodeOptions {
   bool separate_scans = false;    // one scan per component instead of one interleaved scan
   bool progressive = false;       // libjpeg's standard progression script
   bool deep_progression = false;  // our script: narrow bands, three approximation steps, on every component
-  bool arithmetic = false;
 };
 
 // Options from words: "2x1" (luma sampling), "quality N", "16-bit" (tables
 // may need 16-bit entries), "restarts N", "optimised", "separate" (one scan
-// per component), "progressive" (libjpeg's script), "deep" (ours),
-// "arithmetic".
+// per component), "progressive" (libjpeg's script), "deep" (ours).
 EncodeOptions encode_options(const std::string& recipe);
 
 Bytes libjpeg_encode(const TestPicture& picture, const EncodeOptions& options);
 
 // A decoded picture: grey samples, or 4 bytes per pixel (red, green, blue, 0).
 struct DecodedPicture {
-  int width = 0;
-  int height = 0;
-  int bytes_per_pixel = 0;
+  int width = 0, height = 0, bytes_per_pixel = 0;
   Bytes pixels;
 };
 
@@ -54,17 +57,14 @@ struct DecodedPicture {
 // transposed losslessly (its transform runs over columns first, ours over
 // rows first, so transposing makes the two agree exactly), with the accurate
 // integer transform, without fancy upsampling and without colour conversion;
-// the result is transposed back and converted with our colour tables.
+// the result is transposed back and converted with the JFIF formulas in the
+// decoder's 16.16 fixed point.
 DecodedPicture oracle_decode(const Bytes& jpeg);
 
-// The lossless transposition (as jpegtran -transpose), through libjpeg's
-// coefficient API.
-Bytes libjpeg_transpose(const Bytes& jpeg);
-
-// The same coefficients written again (as jpegtran), as a sequential file or
-// with libjpeg's standard progression script.
-Bytes libjpeg_transcode(const Bytes& jpeg, bool progressive);
-
+// Our decoder's run through the whole calling order: construction,
+// decode() before begin(), begin() twice, decode() to its end and once more,
+// begin() again, destruction; from a stream that fails its reads from byte
+// `fail_from` on, or one that delivers nothing without ending (`stall`).
 struct OurDecoding {
   int error = 0;        // error code after the run
   int constructed = 0;  // error code right after construction
@@ -72,10 +72,11 @@ struct OurDecoding {
   int lines = 0;           // lines delivered
   int last_result = 0;     // decode()'s final return value
   DecodedPicture picture;  // the lines delivered
+  // What the other calls returned: decode() before begin(), begin() again,
+  // decode() and begin() after the end; then the stream's notifications:
+  // attach() calls, release() calls before destruction, and in all.
+  std::vector<int> calling_order;
 };
 
-OurDecoding decode_with_ours(const Bytes& jpeg);
-
-// Both pictures as PNG files under the build directory, for a failed comparison.
-std::string write_comparison_pictures(const std::string& name, const DecodedPicture& expected,
-                                      const DecodedPicture& got);
+OurDecoding decode_with_ours(const Bytes& jpeg, std::size_t fail_from = static_cast<std::size_t>(-1),
+                             bool stall = false);
