@@ -21,13 +21,6 @@ ChildResult render(std::vector<std::string> arguments, const std::string& workin
                    render_timeout_seconds);
 }
 
-ScratchFolder::ScratchFolder(const std::string& name) : path_(fs::path(QUORVANE_BINARY_DIR) / "test-scratch" / name) {
-  fs::remove_all(path_);
-  fs::create_directories(path_);
-}
-
-ScratchFolder::~ScratchFolder() { fs::remove_all(path_); }
-
 std::set<std::string> files_in(const fs::path& directory) {
   std::set<std::string> names;
   if (!fs::is_directory(directory)) return names;

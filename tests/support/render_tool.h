@@ -1,5 +1,5 @@
-// Running quorvane-render from tests, scratch folders for what it writes,
-// and reading back what it writes: PNG frames and statistics JSON.
+// Running quorvane-render from tests, and reading back what it writes: PNG
+// frames and statistics JSON.
 #pragma once
 
 #include <filesystem>
@@ -17,19 +17,6 @@ ChildOptions render_options(std::vector<std::string> arguments, const std::strin
 
 // Runs quorvane-render to its end with `arguments`.
 ChildResult render(std::vector<std::string> arguments, const std::string& working_directory = "");
-
-// A fresh empty directory under the build, removed when the test ends.
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const std::string& name);
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 // The names of the files in `directory`; empty when it does not exist.
 std::set<std::string> files_in(const std::filesystem::path& directory);

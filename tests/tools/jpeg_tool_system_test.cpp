@@ -4,11 +4,11 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "jpeg/libjpeg_oracle.h"
 #include "support/render_tool.h"
+#include "support/scratch_directory.h"
 
 namespace {
 
@@ -35,11 +35,8 @@ class JpegTool : public ::testing::Test {
     write("text.jpg", Bytes{'n', 'o'});
   }
 
-  void write(const std::string& name, const Bytes& bytes) {
-    std::ofstream(scratch_.path() / name, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  }
-  std::string path(const std::string& name) const { return (scratch_.path() / name).string(); }
+  void write(const std::string& name, const Bytes& bytes) { scratch_.write(name, bytes); }
+  std::string path(const std::string& name) const { return scratch_.path() + "/" + name; }
   // quorvane-jpeg with `arguments`, words apart; NAME.EXT stands for a file in the scratch folder.
   ChildResult run(const std::string& arguments) const {
     ChildOptions options;
@@ -49,8 +46,7 @@ class JpegTool : public ::testing::Test {
     return run_child(binary_path("quorvane-jpeg"), options, 60);
   }
 
-  // A folder per test: ctest may run the tests side by side.
-  ScratchFolder scratch_{std::string("jpeg-tool-") + ::testing::UnitTest::GetInstance()->current_test_info()->name()};
+  ScratchDirectory scratch_;
   const Bytes colour_ = libjpeg_encode(make_test_picture(40, 30, 3), {});
   const Bytes grey_ = libjpeg_encode(make_test_picture(1, 1, 1), {});
 };
@@ -122,7 +118,7 @@ TEST_F(JpegTool, WritesThePicturesItDecodesAndTheRectanglesAskedFor) {
   };
   for (const Case& c : cases) {
     ASSERT_EQ(run(c.arguments).status, 0) << c.arguments;
-    const fs::path written = scratch_.path() / c.output;
+    const fs::path written = path(c.output);
     const std::string got =
         written.extension() == ".png" ? read_png(written, c.output == "grey.png").bytes : read_file_bytes(written);
     EXPECT_TRUE(got == c.expected) << "quorvane-jpeg " << c.arguments << ": " << got.size() << " bytes, expected "

@@ -1,6 +1,7 @@
 // quorvane-render from the outside: its options, usage errors, the frames it
 // writes and the statistics it reports.
 #include "support/render_tool.h"
+#include "support/scratch_directory.h"
 
 #include <gtest/gtest.h>
 
@@ -69,33 +70,34 @@ TEST(RenderTool, WritesTheChosenFramesAsPngNamedByTheirNumber) {
       {{"--at", "2,1,99"}, {"000001.png", "000002.png"}},
   };
   for (const Case& c : cases) {
-    ScratchFolder scratch("frames");
+    ScratchDirectory scratch;
+    const fs::path folder = scratch.path();
     // A relative directory, from where the user stands.
     std::vector<std::string> arguments = {"--frames", "out/frames", "--keys", keys_ending_every_loop};
     arguments.insert(arguments.end(), c.choice.begin(), c.choice.end());
-    const ChildResult result = render(arguments, scratch.path().string());
+    const ChildResult result = render(arguments, folder);
     ASSERT_TRUE(result.exited && result.status == 0) << result.describe();
     const std::string shown = c.choice.empty() ? "all" : c.choice[0];
-    EXPECT_EQ(files_in(scratch.path() / "out/frames"), c.expected) << shown;
-    const PngPicture first = read_png(scratch.path() / "out/frames" / *c.expected.begin());
+    EXPECT_EQ(files_in(folder / "out/frames"), c.expected) << shown;
+    const PngPicture first = read_png(folder / "out/frames" / *c.expected.begin());
     EXPECT_EQ(first.width, 640) << shown << ": " << *c.expected.begin() << " is not a 640x480 PNG";
     EXPECT_EQ(first.height, 480) << shown;
   }
 }
 
 TEST(RenderTool, AFrameThatCannotBeWrittenEndsTheRunWithAnError) {
-  ScratchFolder scratch("unwritable");
-  fs::create_directories(scratch.path() / "frames" / "000000.png");  // a directory where the file should go
-  const ChildResult result =
-      render({"--frames", (scratch.path() / "frames").string(), "--keys", keys_ending_every_loop});
+  ScratchDirectory scratch;
+  const fs::path frames = fs::path(scratch.path()) / "frames";
+  fs::create_directories(frames / "000000.png");  // a directory where the file should go
+  const ChildResult result = render({"--frames", frames.string(), "--keys", keys_ending_every_loop});
   ASSERT_TRUE(result.exited) << result.describe();
   EXPECT_EQ(result.status, 1) << result.describe();
   EXPECT_NE(result.err.find("Cannot write frame 0"), std::string::npos) << result.describe();
 }
 
 TEST(RenderTool, StatsReportEverySceneInOrderAsATableAndAsJson) {
-  ScratchFolder scratch("stats");
-  const fs::path json_path = scratch.path() / "stats.json";
+  ScratchDirectory scratch;
+  const fs::path json_path = fs::path(scratch.path()) / "stats.json";
   const ChildResult result =
       render({"--fps", "60000/1001", "--stats", "--stats-json", json_path.string(), "--keys", keys_ending_every_loop});
   ASSERT_TRUE(result.exited && result.status == 0) << result.describe();
