@@ -4,7 +4,6 @@
 // second and keys that cut the scenes.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cmath>
@@ -31,28 +30,21 @@ using Stream = std::map<std::string, std::string>;
 
 constexpr int sample_rate = 48000;
 
-// A program on PATH, as the renderer would find it; empty when absent.
-std::string find_on_path(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::istringstream folders(path != nullptr ? path : "");
-  for (std::string folder; std::getline(folders, folder, ':');) {
-    const fs::path candidate = fs::path(folder) / name;
-    if (!folder.empty() && access(candidate.c_str(), X_OK) == 0) return candidate.string();
-  }
-  return {};
-}
-
-#define SKIP_WITHOUT_FFMPEG()                                                                \
-  if (find_on_path("ffmpeg").empty() || find_on_path("ffprobe").empty()) {                   \
-    GTEST_SKIP() << "ffmpeg and ffprobe are not installed (Debian: apt-get install ffmpeg)"; \
-  }
-
-// What an FFmpeg program writes to standard output.
-std::string ffmpeg_output(const std::string& name, std::vector<std::string> arguments) {
+// What an FFmpeg program on PATH, as the renderer finds it, writes to standard output.
+ChildResult run_ffmpeg(const std::string& name, std::vector<std::string> arguments) {
   ChildOptions options;
-  options.arguments = std::move(arguments);
-  return run_child(find_on_path(name), options, 120).out;
+  options.arguments = {name};
+  options.arguments.insert(options.arguments.end(), arguments.begin(), arguments.end());
+  return run_child("/usr/bin/env", options, 120);
 }
+std::string ffmpeg_output(const std::string& name, std::vector<std::string> arguments) {
+  return run_ffmpeg(name, std::move(arguments)).out;
+}
+
+#define SKIP_WITHOUT_FFMPEG()                                                                                   \
+  if (run_ffmpeg("ffmpeg", {"-version"}).status != 0 || run_ffmpeg("ffprobe", {"-version"}).status != 0) { \
+    GTEST_SKIP() << "ffmpeg and ffprobe are not installed (Debian: apt-get install ffmpeg)";                   \
+  }
 
 // ffprobe's view of the first stream of each type ("video", "audio").
 std::map<std::string, Stream> probe_streams(const fs::path& file) {
@@ -166,14 +158,14 @@ TEST(RenderCapture, WavHoldsExactlyTheCapturedFramesStretchOfTheModule) {
     const char* fps;
     std::string keys;
     const char* scene;
-    std::string frames;                    // the scene's, as the statistics give them
+    const char* frames;                    // the scene's first frame and count, as the statistics give them
     std::size_t first_sample, end_sample;  // of the module, for those frames
   };
   const Case cases[] = {
       // Raycast's frames 1 to 24 at 800.8 samples a frame: 24 x 800.8 = 19219.2.
-      {"60000/1001", "25", "raycast", "1 + 24", 0, 19219},
+      {"60000/1001", "25", "raycast", "\"first_frame\": 1, \"frames\": 24,", 0, 19219},
       // Lattice's frames 30 to 79, 29 to 79 frames after frame 1, at 4800 samples a frame.
-      {"10", "30,60," + keys_at(80, 64), "lattice", "30 + 50", 29 * 4800, 79 * 4800},
+      {"10", "30,60," + keys_at(80, 64), "lattice", "\"first_frame\": 30, \"frames\": 50,", 29 * 4800, 79 * 4800},
   };
   const ModuleRender module =
       render_module_file(std::string(QUORVANE_BINARY_DIR) + "/data/trumbel.it", sample_rate, 79 * 4800);
@@ -185,25 +177,11 @@ TEST(RenderCapture, WavHoldsExactlyTheCapturedFramesStretchOfTheModule) {
     const ChildResult result = render({"--fps", c.fps, "--keys", c.keys, "--scene", c.scene, "--wav", wav.string(),
                                        "--stats-json", json.string()});
     ASSERT_TRUE(result.exited && result.status == 0) << result.describe();
-    std::string frames;
-    for (const std::string& entry : scene_entries(read_file_bytes(json))) {
-      if (json_value(entry, "name") == c.scene)
-        frames = json_value(entry, "first_frame") + " + " + json_value(entry, "frames");
-    }
-    EXPECT_EQ(frames, c.frames) << what << ": the scene's first frame + frames";
+    const std::string stats = read_file_bytes(json);
+    EXPECT_NE(stats.find("{\"name\": \"" + std::string(c.scene) + "\", " + c.frames), std::string::npos) << stats;
 
-    // A 44-byte header: 48 kHz, stereo, 16 bits, then the samples.
+    // After the 44-byte header (write_wav's own test), the samples.
     const std::string bytes = read_file_bytes(wav);
-    ASSERT_GE(bytes.size(), 44u) << what;
-    const auto little = [&](std::size_t at, int size) {
-      unsigned value = 0;
-      for (int i = size - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-      return value;
-    };
-    EXPECT_EQ(bytes.substr(0, 4) + bytes.substr(36, 4), "RIFFdata") << what;
-    EXPECT_EQ(little(22, 2), 2u) << what << ": channels";
-    EXPECT_EQ(little(24, 4), unsigned{sample_rate}) << what << ": rate";
-    EXPECT_EQ(little(34, 2), 16u) << what << ": bits";
     const std::vector<std::int16_t> got = samples_of(bytes, 44);
     const std::vector<std::int16_t> expected(module.audio.samples.begin() + 2 * c.first_sample,
                                              module.audio.samples.begin() + 2 * c.end_sample);
