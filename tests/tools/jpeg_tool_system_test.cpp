@@ -72,7 +72,8 @@ TEST(JpegTool, PrintsTheHeaderLineAndTheLoadersMessagesAndWritesThePicturesAsked
   for (const Case& c : cases) {
     ChildOptions options;
     std::istringstream words(c.arguments);
-    for (std::string word; words >> word;) options.arguments.push_back(word.find('.') < word.size() ? folder + word : word);
+    for (std::string word; words >> word;)
+      options.arguments.push_back(word.find('.') < word.size() ? folder + word : word);
     const ChildResult got = run_child(binary_path("quorvane-jpeg"), options, 60);
     EXPECT_EQ(got.status, c.status) << "quorvane-jpeg " << c.arguments;
     EXPECT_EQ(got.out, c.output) << "quorvane-jpeg " << c.arguments;

@@ -75,7 +75,9 @@ struct YuvDistance {
 };
 
 YuvDistance yuv_distance(const std::string& yuv, const std::string& rgb, int width, int height) {
-  const auto at = [](const std::string& bytes, std::size_t i) { return static_cast<double>(static_cast<unsigned char>(bytes[i])); };
+  const auto at = [](const std::string& bytes, std::size_t i) {
+    return static_cast<double>(static_cast<unsigned char>(bytes[i]));
+  };
   const std::size_t luma_size = static_cast<std::size_t>(width) * height;
   YuvDistance sum;
   for (int y = 0; y < height; y += 2) {
@@ -126,7 +128,8 @@ TEST(RenderCapture, OneSceneMakesAnMp4WithItsFramesSizeDurationAndSound) {
   EXPECT_NEAR(number(streams["audio"], "duration"), 3.9, 0.03) << "sound and pictures differ in length";
 
   const std::vector<std::int16_t> sound = samples_of(ffmpeg_output(
-      "ffmpeg", {"-v", "error", "-i", video.string(), "-map", "0:a:0", "-f", "s16le", "-ac", "2", "-ar", "48000", "-"}));
+      "ffmpeg",
+      {"-v", "error", "-i", video.string(), "-map", "0:a:0", "-f", "s16le", "-ac", "2", "-ar", "48000", "-"}));
   EXPECT_NEAR(static_cast<double>(sound.size()), 2.0 * 3.9 * sample_rate, 2.0 * 1024) << "decoded sound length";
   double energy = 0.0;
   for (std::int16_t sample : sound) energy += static_cast<double>(sample) * sample;

@@ -82,7 +82,8 @@ TEST(Music, CallsTheLibraryInOrderAndShowsTheBoxesOfEachErrorCode) {
   } cases[] = {
       {{0, 0, 0, 0, 42}, "Play 42 0 0; Code; "},
       // A missing module: its box, then handle 0 plays and shows its own error.
-      {{0, 0, BASS_ERROR_FILEOPEN, BASS_ERROR_HANDLE, 0}, "box BASS_ERROR_FILEOPEN; Play 0 0 0; Code; box BASS_ERROR_HANDLE; "},
+      {{0, 0, BASS_ERROR_FILEOPEN, BASS_ERROR_HANDLE, 0},
+       "box BASS_ERROR_FILEOPEN; Play 0 0 0; Code; box BASS_ERROR_HANDLE; "},
   };
   for (const Case& c : cases) EXPECT_EQ(RecordingLibrary().play(c.codes), start + c.rest);
 

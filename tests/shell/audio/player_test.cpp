@@ -71,7 +71,10 @@ TEST(Player, EachFailureLeavesItsOwnCode) {
        BASS_ERROR_DEVICE},
       {"init twice", [](Player& p) { init(p); init(p); }, BASS_ERROR_ALREADY},
       {"missing file",
-       [&](Player& p) { init(p); EXPECT_EQ(load_file(p, scratch.path() + "/absent.it"), 0u) << "a failed load's handle"; },
+       [&](Player& p) {
+         init(p);
+         EXPECT_EQ(load_file(p, scratch.path() + "/absent.it"), 0u) << "a failed load's handle";
+       },
        BASS_ERROR_FILEOPEN},
       {"directory", [&](Player& p) { init(p); load_file(p, scratch.path()); }, BASS_ERROR_FILEOPEN},
       {"offset past the end", [&](Player& p) { init(p); load_file(p, module, 100000); }, BASS_ERROR_FILEOPEN},
@@ -81,7 +84,12 @@ TEST(Player, EachFailureLeavesItsOwnCode) {
       {"play before start", [&](Player& p) { init(p); play(p, load_file(p, module)); }, BASS_ERROR_START},
       {"play an unknown handle", [&](Player& p) { ready(p); play(p, load_file(p, module) + 1); }, BASS_ERROR_HANDLE},
       {"play a replaced module's handle",
-       [&](Player& p) { ready(p); const MusicHandle first = load_file(p, module); load_file(p, module); play(p, first); },
+       [&](Player& p) {
+         ready(p);
+         const MusicHandle first = load_file(p, module);
+         load_file(p, module);
+         play(p, first);
+       },
        BASS_ERROR_HANDLE},
       {"play a freed module's handle",
        [&](Player& p) { ready(p); const MusicHandle handle = load_file(p, module); p.BASS_Free(); play(p, handle); },

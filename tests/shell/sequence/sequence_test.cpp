@@ -1,28 +1,62 @@
 // The entry sequence on the headless console: the order of its scenes and
 // pictures, who touches the keyboard, when the music starts and stops, the
-// tear-down, quit requests and repeatable frames.
+// tear-down after the last scene, a quit request or a console error, and
+// repeatable frames.
 #include "shell/sequence/sequence.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "shell/audio/music_services.h"
+#include "shell/platform/ptc.h"
 #include "shell/platform/ptc_headless.h"
 
 namespace {
 
-// Logs the sequence's steps and the audio library's calls that start and
-// stop the music, each with the frames presented and the keyboard reads so
-// far ("step name @frames reads"), and beside them the keyboard tests.
-class SequenceLog final : public AudioLibrary, public SequenceObserver {
+// A headless backend whose display fails at frame `failing_frame`.
+class FailingBackend final : public ptc::HeadlessBackend {
  public:
-  explicit SequenceLog(const ptc::HeadlessBackend& backend) : backend_(backend) {}
+  FailingBackend(ptc::HeadlessScript script, ptc::FrameSink sink, std::int64_t failing_frame)
+      : HeadlessBackend(std::move(script), std::move(sink)), failing_frame_(failing_frame) {}
+  void update() override {
+    if (frames_presented() == failing_frame_) throw ptc::DynamicError("the display went away");
+    HeadlessBackend::update();
+  }
+
+ private:
+  std::int64_t failing_frame_;
+};
+
+// One run of the demo, on a headless backend with the music through the
+// log: the sequence's steps and the audio library's calls that start and
+// stop the music, each as "what @frames presented, keyboard reads", and
+// whether each between-scene picture is the frame after its step.
+struct LoggedRun final : AudioLibrary, SequenceObserver {
+  explicit LoggedRun(const ptc::HeadlessScript& script, bool music = true, std::int64_t failing_frame = -1)
+      : backend(script, [this](const ptc::HeadlessFrame& frame) { check_picture(frame); }, failing_frame) {
+    set_music_services({this, [this](ptc::NativeWindow*, const char* text) { entries.push_back(text); }});
+    DemoOptions options;
+    options.music = music;
+    EXPECT_EQ(play_demo(backend, options, this), 0);
+    set_music_services({});
+    EXPECT_FALSE(backend.is_open()) << "the console was not closed";
+    // Only the scenes test or read the keyboard: keys pressed during the
+    // start-up, between the scenes and at the tear-down wait for their loops.
+    key_tests.insert(key_tests.begin(), 0);  // before the start-up
+    key_tests.push_back(backend.key_tests());
+    for (std::size_t i = 0; i <= entries.size(); ++i) {  // from the start-up or entry i - 1 to the next
+      const std::string after = i == 0 ? "the start-up" : entries[i - 1];
+      EXPECT_TRUE(after.rfind("run_scene", 0) == 0 || key_tests[i] == key_tests[i + 1])
+          << "the keyboard was tested after " << after;
+    }
+  }
 
   bool BASS_Init(int, std::uint32_t, std::uint32_t, ptc::NativeWindow*) override {
-    return log(backend_.is_open() ? "BASS_Init, console open" : "BASS_Init, console not open");
+    return log(backend.is_open() ? "BASS_Init, console open" : "BASS_Init, console not open");
   }
   bool BASS_Start() override { return true; }
   MusicHandle BASS_MusicLoad(bool, const void*, std::uint64_t, std::uint32_t, std::uint32_t) override { return 1; }
@@ -33,78 +67,71 @@ class SequenceLog final : public AudioLibrary, public SequenceObserver {
   void before(const SequenceEvent& event) override {
     const char* steps[] = {"present_picture ", "run_scene ", "free_music"};
     log(steps[static_cast<int>(event.step)] + std::string(event.name));
-    if (event.shared != nullptr) flash_times = event.shared->word_flash_times;
+    if (event.shared == nullptr) return;
+    flash_times = event.shared->word_flash_times;
+    if (event.name == "transition_picture") picture = event.shared->transition_picture;
+    if (event.name == "zibbet_picture") picture = event.shared->zibbet_picture;
+  }
+  void check_picture(const ptc::HeadlessFrame& frame) {
+    if (picture != nullptr && std::memcmp(frame.pixels, picture->pixels(), screen_bytes) != 0) {
+      entries.back() += " (another frame shown)";
+    }
+    picture = nullptr;
+  }
+  bool log(const std::string& what) {
+    entries.push_back(what + " @" + std::to_string(backend.frames_presented()) + " " +
+                      std::to_string(backend.key_reads()));
+    key_tests.push_back(backend.key_tests());
+    return true;
   }
 
+  FailingBackend backend;
   std::vector<std::string> entries;
   std::vector<long> key_tests;
   WordFlashTimes flash_times{};
-
- private:
-  bool log(const std::string& what) {
-    entries.push_back(what + " @" + std::to_string(backend_.frames_presented()) + " " +
-                      std::to_string(backend_.key_reads()));
-    key_tests.push_back(backend_.key_tests());
-    return true;
-  }
-  const ptc::HeadlessBackend& backend_;
+  const ScreenBuffer* picture = nullptr;  // the between-scene picture the next frame must be
 };
 
-// Plays the demo on `backend`, the music through the log; checks that only
-// the scenes test or read the keyboard: keys pressed during the start-up,
-// between the scenes and at the tear-down wait for the scenes' loops.
-std::vector<std::string> play_logged(ptc::HeadlessBackend& backend, bool music, WordFlashTimes* flash_times = nullptr) {
-  SequenceLog log(backend);
-  set_music_services({&log, [&](ptc::NativeWindow*, const char* text) { log.entries.push_back(text); }});
-  DemoOptions options;
-  options.music = music;
-  EXPECT_EQ(play_demo(backend, options, &log), 0);
-  set_music_services({});
-  EXPECT_FALSE(backend.is_open()) << "the console was not closed";
-  if (flash_times != nullptr) *flash_times = log.flash_times;
-  log.key_tests.insert(log.key_tests.begin(), 0);  // before the start-up
-  log.key_tests.push_back(backend.key_tests());    // at the end
-  for (std::size_t i = 0; i <= log.entries.size(); ++i) {  // from the start-up or entry i - 1 on
-    const std::string after = i == 0 ? "the start-up" : log.entries[i - 1];
-    EXPECT_TRUE(after.rfind("run_scene", 0) == 0 || log.key_tests[i] == log.key_tests[i + 1])
-        << "the keyboard was tested after " << after;
-  }
-  return log.entries;
+// Keys waiting from the start: every frame loop ends at its first test.
+ptc::HeadlessScript keys_ending_every_loop() {
+  ptc::HeadlessScript script;
+  script.key_frames.assign(64, 0);
+  return script;
 }
 
 TEST(Sequence, PlaysTheScenesInOrderOnlyTheScenesTouchTheKeyboardAndTheMusicStartsWithTheFirstScene) {
   if (!music_flag) GTEST_SKIP() << "built without music";
-  // Keys waiting from the start end every frame loop at its first test, one
-  // consumed at each of the scenes' reading points: raycast 1, lattice 2,
-  // starwarp 1, particles 2, blobby 1, greets 7 (after each of its six
-  // phases and at its end). Frame 0 is the loading picture; nothing comes
+  const LoggedRun run(keys_ending_every_loop());
+  // One key consumed at each of the scenes' reading points: raycast 1,
+  // lattice 2, starwarp 1, particles 2, blobby 1, greets 7 (after each of its
+  // six phases and at its end). Frame 0 is the loading picture; nothing comes
   // between the music's start and the first scene's first frame.
-  ptc::HeadlessScript script;
-  script.key_frames.assign(64, 0);
-  ptc::HeadlessBackend backend(script);
-  WordFlashTimes flash_times{};
-  EXPECT_EQ(play_logged(backend, true, &flash_times),
+  EXPECT_EQ(run.entries,
             (std::vector<std::string>{"BASS_Init, console open @0 0", "present_picture loading picture @0 0",
                                       "BASS_MusicPlayEx @1 0", "run_scene raycast @1 0", "run_scene lattice @1 1",
                                       "run_scene starwarp @1 3", "run_scene particles @1 4",
                                       "present_picture transition_picture @1 6", "run_scene blobby @2 6",
                                       "present_picture zibbet_picture @2 7", "run_scene greets @3 7",
                                       "free_music @3 14", "BASS_Free @3 14"}));
-  EXPECT_EQ(backend.opened().fullscreen, fullscreen_flag) << "the full-screen options";
-  EXPECT_EQ(backend.opened().title, "Quorvane by Brasklet productions");
+  std::vector<std::string> scenes;
+  for (const std::string& entry : run.entries)
+    if (entry.rfind("run_scene ", 0) == 0) scenes.push_back(entry.substr(10, entry.find(" @") - 10));
+  EXPECT_EQ(scenes, std::vector<std::string>(scenes_in_play_order.begin(), scenes_in_play_order.end()));
+  EXPECT_EQ(run.backend.opened().fullscreen, fullscreen_flag) << "the full-screen options";
+  EXPECT_EQ(run.backend.opened().title, "Quorvane by Brasklet productions");
   // The words flash in starwarp and particles from scene frame 50 to 100, in blobby to 105.
-  EXPECT_EQ(flash_times.starwarp, (std::array<int, 2>{50, 100}));
-  EXPECT_EQ(flash_times.particles, (std::array<int, 2>{50, 100}));
-  EXPECT_EQ(flash_times.blobby, (std::array<int, 2>{50, 105}));
+  EXPECT_EQ(run.flash_times.starwarp, (std::array<int, 2>{50, 100}));
+  EXPECT_EQ(run.flash_times.particles, (std::array<int, 2>{50, 100}));
+  EXPECT_EQ(run.flash_times.blobby, (std::array<int, 2>{50, 105}));
 }
 
 TEST(Sequence, AQuitRequestEndsEveryRemainingLoopAndTheTearDownFreesTheMusicEvenWhenItIsOff) {
   for (std::int64_t quit_frame : {0, 2}) {
     ptc::HeadlessScript script;
     script.quit_frame = quit_frame;
-    ptc::HeadlessBackend backend(script);
+    const LoggedRun run(script, false);
     std::string got;
-    for (const std::string& entry : play_logged(backend, false)) got += entry.substr(0, entry.find(" @")) + "; ";
+    for (const std::string& entry : run.entries) got += entry.substr(0, entry.find(" @")) + "; ";
     EXPECT_EQ(got,
               "present_picture loading picture; run_scene raycast; run_scene lattice; run_scene starwarp; "
               "run_scene particles; present_picture transition_picture; run_scene blobby; "
@@ -112,8 +139,18 @@ TEST(Sequence, AQuitRequestEndsEveryRemainingLoopAndTheTearDownFreesTheMusicEven
         << "quit at frame " << quit_frame;
     // The sequence's own three pictures, and the raycast scene's frames before
     // the quit (from frame 1); every later loop ended at its first test.
-    EXPECT_EQ(backend.frames_presented(), 3 + (quit_frame > 1 ? quit_frame - 1 : 0)) << "quit at frame " << quit_frame;
+    EXPECT_EQ(run.backend.frames_presented(), 3 + (quit_frame > 1 ? quit_frame - 1 : 0))
+        << "quit at frame " << quit_frame;
   }
+}
+
+TEST(Sequence, AConsoleErrorStopsTheMusicBeforeItIsReported) {
+  if (!music_flag) GTEST_SKIP() << "built without music";
+  ::testing::internal::CaptureStderr();
+  const LoggedRun run(keys_ending_every_loop(), true, 2);  // at the second between-scene picture
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("the display went away"), std::string::npos);
+  ASSERT_GE(run.entries.size(), 2u);
+  EXPECT_EQ(run.entries.back(), "BASS_Free @2 7") << "after " << run.entries[run.entries.size() - 2];
 }
 
 TEST(Sequence, TwoHeadlessRunsGiveTheSameFrames) {

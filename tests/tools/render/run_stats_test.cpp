@@ -87,7 +87,7 @@ TEST(RunStats, AFrameBelongsToTheSceneWhoseRunIsInProgressAndTheReportsListThemI
   std::free(table);
   stats.startup_ms = -1.0;
   EXPECT_NE(stats_json(FrameRate{}, stats).find("{\"fps\": 60.0, \"scenes\": [{"), std::string::npos);
-  EXPECT_NE(stats_json(FrameRate{}, stats).find("\"startup_ms\": null}"), std::string::npos) << "before any scene frame";
+  EXPECT_NE(stats_json(FrameRate{}, stats).find("\"startup_ms\": null}"), std::string::npos) << "no scene frame";
 }
 
 }  // namespace
