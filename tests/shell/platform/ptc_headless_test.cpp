@@ -81,6 +81,7 @@ TEST(HeadlessConsole, AScenesFirstDeltaIsZeroAndFramesCarryTheirTimesAndTheLastC
   rig.console.update();  // no copy in between: the same picture again
   rig.present(9);
   EXPECT_DOUBLE_EQ(timer.delta(), 3.0 / 30.0);
+  EXPECT_EQ(rig.backend.seconds(), 3 / 30.0) << "between updates the clock shows the last frame's time";
   EXPECT_EQ(rig.first_pixels, (std::vector<Pixel>{0, 7, 7, 9}));
   ASSERT_EQ(rig.frames.size(), 4u);
   EXPECT_FALSE(rig.frames[0].timed) << "frame 0 had no clock read before it";
