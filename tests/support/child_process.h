@@ -11,7 +11,7 @@
 
 struct ChildOptions {
   std::vector<std::string> arguments;  // argv[1..]
-  // Environment changes on top of the test's own: a value sets the variable,
+  // Changes to the test's own environment: a value sets the variable,
   // std::nullopt removes it.
   std::map<std::string, std::optional<std::string>> environment;
   std::string working_directory;  // empty: the test's own
@@ -22,8 +22,7 @@ struct ChildResult {
   int status = -1;      // exit status when `exited`
   int signal = 0;       // the signal that ended it, if any
   bool timed_out = false;
-  std::string out;
-  std::string err;
+  std::string out, err;
   // For messages: how the child ended and what it wrote to standard error.
   std::string describe() const;
 };
@@ -31,17 +30,14 @@ struct ChildResult {
 class ChildProcess {
  public:
   ChildProcess(const std::string& program, const ChildOptions& options);
-  ~ChildProcess();
+  ~ChildProcess();  // kills a child still running
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   pid_t pid() const { return pid_; }
-  // True while the child has not ended (a finished child is not reaped).
-  bool running() const;
-  // What the child has written to standard error so far.
-  std::string err_so_far() const;
-  // Waits for the end, killing the child after `timeout_seconds`.
-  ChildResult wait(double timeout_seconds);
+  bool running() const;             // not ended yet (an ended child stays unreaped)
+  std::string err_so_far() const;   // standard error up to now
+  ChildResult wait(double timeout_seconds);  // to the end, killing the child past the deadline
 
  private:
   pid_t pid_ = -1;
@@ -49,8 +45,8 @@ class ChildProcess {
   bool reaped_ = false;
 };
 
-// Runs `program` to its end (or the deadline) and returns what happened.
+// Runs `program` to its end (or the deadline).
 ChildResult run_child(const std::string& program, const ChildOptions& options, double timeout_seconds);
 
-// The build's directory, where the programs and data/ live.
+// A program in the build's directory, where data/ lives too.
 std::string binary_path(const std::string& name);

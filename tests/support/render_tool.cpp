@@ -21,13 +21,6 @@ ChildResult render(std::vector<std::string> arguments, const std::string& workin
                    render_timeout_seconds);
 }
 
-ScratchFolder::ScratchFolder(const std::string& name) : path_(fs::path(QUORVANE_BINARY_DIR) / "test-scratch" / name) {
-  fs::remove_all(path_);
-  fs::create_directories(path_);
-}
-
-ScratchFolder::~ScratchFolder() { fs::remove_all(path_); }
-
 std::set<std::string> files_in(const fs::path& directory) {
   std::set<std::string> names;
   if (!fs::is_directory(directory)) return names;
@@ -57,22 +50,4 @@ PngPicture read_png(const fs::path& path, bool grey) {
   picture.bytes.resize(PNG_IMAGE_SIZE(image));
   if (png_image_finish_read(&image, nullptr, picture.bytes.data(), 0, nullptr) == 0) return {};
   return picture;
-}
-
-std::vector<std::string> scene_entries(const std::string& json) {
-  std::vector<std::string> entries;
-  for (std::size_t start = json.find("{\"name\""); start != std::string::npos;
-       start = json.find("{\"name\"", start + 1)) {
-    entries.push_back(json.substr(start, json.find('}', start) - start + 1));
-  }
-  return entries;
-}
-
-std::string json_value(const std::string& object, const std::string& key) {
-  const std::string label = "\"" + key + "\": ";
-  std::size_t start = object.find(label);
-  if (start == std::string::npos) return {};
-  start += label.size();
-  if (object[start] == '"') return object.substr(start + 1, object.find('"', start + 1) - start - 1);
-  return object.substr(start, object.find_first_of(",}", start) - start);
 }

@@ -1,5 +1,4 @@
-// Running quorvane-render from tests, scratch folders for what it writes,
-// and reading back what it writes: PNG frames and statistics JSON.
+// Running quorvane-render from tests, and reading back what it writes.
 #pragma once
 
 #include <filesystem>
@@ -12,46 +11,23 @@
 // quorvane-render's deadline in tests: generous, for the sanitizer build.
 constexpr double render_timeout_seconds = 240;
 
-// quorvane-render's options and environment for a test run: no display.
+// quorvane-render's options for a test run: no display.
 ChildOptions render_options(std::vector<std::string> arguments, const std::string& working_directory = "");
-
-// Runs quorvane-render to its end with `arguments`.
+// Runs quorvane-render to its end.
 ChildResult render(std::vector<std::string> arguments, const std::string& working_directory = "");
 
-// A fresh empty directory under the build, removed when the test ends.
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const std::string& name);
-  ~ScratchFolder();
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
-
-// The names of the files in `directory`; empty when it does not exist.
+// The names of the files in `directory`; none when it does not exist.
 std::set<std::string> files_in(const std::filesystem::path& directory);
-
-// A whole file as bytes.
 std::string read_file_bytes(const std::filesystem::path& path);
 
 // `count` key presses waiting before frame `frame`, as --keys takes them:
 // every frame loop from there on ends at its first test.
 std::string keys_at(int frame, int count);
 
-// A PNG file as rows of grey or of red, green, blue bytes; empty (width 0)
-// when it cannot be read.
+// A PNG file as rows of grey or of red, green, blue bytes; width 0 when it
+// cannot be read.
 struct PngPicture {
-  int width = 0;
-  int height = 0;
+  int width = 0, height = 0;
   std::string bytes;
 };
 PngPicture read_png(const std::filesystem::path& path, bool grey = false);
-
-// The objects of a statistics JSON file's "scenes" array, as text.
-std::vector<std::string> scene_entries(const std::string& json);
-// The value of "key" in one flat JSON object: a number, or a string without
-// its quotes; empty when absent.
-std::string json_value(const std::string& object, const std::string& key);

@@ -15,7 +15,7 @@ class ScratchDirectory {
   ScratchDirectory& operator=(const ScratchDirectory&) = delete;
 
   const std::string& path() const { return path_; }
-  // Writes `bytes` to `name` under the directory (creating its parents) and
+  // Writes `bytes` to `name` under the directory (creating its parents);
   // returns the file's full path.
   std::string write(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
 

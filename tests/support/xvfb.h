@@ -8,17 +8,14 @@
 
 class XvfbServer {
  public:
-  // Starts Xvfb with one screen of the given size; see ok() and reason().
-  XvfbServer(int width = 1024, int height = 768);
+  XvfbServer(int width = 1024, int height = 768);  // one screen of that size
   ~XvfbServer();
   XvfbServer(const XvfbServer&) = delete;
   XvfbServer& operator=(const XvfbServer&) = delete;
 
   bool ok() const { return !display_.empty(); }
-  // Why the server could not start, for a test's skip message.
-  const std::string& reason() const { return reason_; }
-  // ":N", for DISPLAY.
-  const std::string& display() const { return display_; }
+  const std::string& reason() const { return reason_; }  // why it did not start, for a skip message
+  const std::string& display() const { return display_; }  // ":N", for DISPLAY
 
  private:
   pid_t pid_ = -1;

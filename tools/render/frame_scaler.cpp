@@ -4,21 +4,19 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "shell/pixels/screen_buffer.h"
-
-FrameScaler::FrameScaler(int factor) : factor_(factor) {
-  if (factor_ > 1) scaled_.resize(static_cast<std::size_t>(screen_pixels) * factor_ * factor_);
+FrameScaler::FrameScaler(int factor, int width, int height) : factor_(factor), width_(width), height_(height) {
+  if (factor_ > 1) scaled_.resize(static_cast<std::size_t>(width_) * height_ * factor_ * factor_);
 }
 
 const Pixel* FrameScaler::scale(const Pixel* pixels) {
   if (factor_ == 1) return pixels;
-  const std::size_t wide = static_cast<std::size_t>(screen_width) * factor_;
+  const std::size_t wide = static_cast<std::size_t>(width_) * factor_;
   Pixel* out = scaled_.data();
-  for (int y = 0; y < screen_height; ++y) {
+  for (int y = 0; y < height_; ++y) {
     // One source row widened, then repeated for the block's other rows.
-    const Pixel* row = pixels + static_cast<std::size_t>(y) * screen_width;
+    const Pixel* row = pixels + static_cast<std::size_t>(y) * width_;
     Pixel* first = out;
-    for (int x = 0; x < screen_width; ++x) {
+    for (int x = 0; x < width_; ++x) {
       out = std::fill_n(out, factor_, row[x]);
     }
     for (int copy = 1; copy < factor_; ++copy) out = std::copy_n(first, wide, out);

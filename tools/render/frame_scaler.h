@@ -6,17 +6,19 @@
 #include <vector>
 
 #include "shell/pixels/pixel.h"
+#include "shell/pixels/screen_buffer.h"
 
 class FrameScaler {
  public:
-  // Precondition: factor >= 1.
-  explicit FrameScaler(int factor);
+  // Precondition: factor >= 1, and frames of width x height pixels.
+  explicit FrameScaler(int factor, int width = screen_width, int height = screen_height);
 
-  // The 640 x 480 frame `pixels` enlarged: 640N x 480N pixels, rows back to
+  // The frame `pixels` enlarged: width N x height N pixels, rows back to
   // back, valid until the next call. Factor 1 returns `pixels` itself.
   const Pixel* scale(const Pixel* pixels);
 
  private:
   int factor_;
+  int width_, height_;
   std::vector<Pixel> scaled_;
 };

@@ -1,6 +1,5 @@
-// Offline rendering: the length and rate asked for, sound of the right
-// pitch that ends with the module, the failures, and the WAV file's bytes.
-#include "music_test_support.h"
+// Offline rendering: sound of the right pitch that ends with the module, the
+// length and rate asked for or why not, and the WAV file's bytes.
 #include "shell/audio/module_render.h"
 
 #include <gtest/gtest.h>
@@ -9,57 +8,42 @@
 #include <fstream>
 #include <iterator>
 
+#include "music_test_support.h"
+
 namespace {
 
-// Sign changes of the left+right sum over frames [first, last).
-int zero_crossings(const PcmAudio& audio, std::size_t first, std::size_t last) {
-  int crossings = 0;
-  int previous_sign = 0;
-  for (std::size_t frame = first; frame < last; ++frame) {
-    const int sum = audio.samples[2 * frame] + audio.samples[2 * frame + 1];
-    const int sign = (sum > 0) - (sum < 0);
-    if (sign != 0 && previous_sign != 0 && sign != previous_sign) ++crossings;
-    if (sign != 0) previous_sign = sign;
-  }
-  return crossings;
-}
-
-int peak(const PcmAudio& audio, std::size_t first, std::size_t last) {
-  int highest = 0;
-  for (std::size_t i = 2 * first; i < 2 * last; ++i) highest = std::max(highest, std::abs(int{audio.samples[i]}));
-  return highest;
-}
-
-class ModuleRenderTest : public ::testing::Test {
- protected:
+TEST(ModuleRender, ARealModuleSoundsAtItsPitchUntilItsEndThenFallsSilent) {
   ScratchDirectory scratch;
-};
-
-TEST_F(ModuleRenderTest, ARealModuleSoundsAtItsPitchUntilItsEndThenFallsSilent) {
   // A 32-byte square wave cycle at period 428 sounds at 7,093,789.2 / (2 x
   // 428 x 32) = 259 Hz, crossing zero 518 times a second at any rate.
   const std::string module = scratch.write("tiny.mod", tiny_module(8));  // its song lasts 0.48 s
-  for (const int rate : {22050, 44100, 48000}) {
-    const ModuleRender render = render_module_file(module, rate, static_cast<std::size_t>(rate));
-    ASSERT_EQ(render.error, "") << rate;
-    const auto at = [rate](double seconds) { return static_cast<std::size_t>(seconds * rate); };
-    EXPECT_GT(peak(render.audio, at(0.0), at(0.4)), 4000) << "the module's first 0.4 s at " << rate << " Hz";
-    EXPECT_NEAR(zero_crossings(render.audio, at(0.05), at(0.45)) / 0.4, 518.0, 518.0 * 0.05)
-        << "zero crossings a second at " << rate << " Hz";
-    // libopenmpt lets the last row ring briefly past the song's end (0.1 s
-    // in libopenmpt 0.6); after that, silence: the module does not loop.
-    std::size_t last_sound = 0;
-    for (std::size_t frame = 0; frame < render.audio.frame_count(); ++frame)
-      if (render.audio.samples[2 * frame] != 0 || render.audio.samples[2 * frame + 1] != 0) last_sound = frame;
-    EXPECT_GE(last_sound, at(0.48)) << "the sound stopped before the song's end, at " << rate << " Hz";
-    EXPECT_LT(last_sound, at(0.65)) << "sound long after the song's end at 0.48 s, at " << rate << " Hz";
-    // Dither would add fresh noise to every render; captures must be repeatable.
-    EXPECT_TRUE(render_module_file(module, rate, render.audio.frame_count()).audio.samples == render.audio.samples)
-        << "two renders at " << rate << " Hz differ";
+  const int rate = 22050;
+  const ModuleRender render = render_module_file(module, rate, rate);
+  ASSERT_EQ(render.error, "");
+  const std::vector<std::int16_t>& samples = render.audio.samples;
+  int crossings = 0, previous_sign = 0, peak = 0;
+  std::size_t last_sound = 0;
+  for (std::size_t frame = 0; frame < render.audio.frame_count(); ++frame) {
+    const int sum = samples[2 * frame] + samples[2 * frame + 1];
+    const int sign = (sum > 0) - (sum < 0);
+    const bool counted = frame >= rate * 0.05 && frame < rate * 0.45;  // away from the start and the end
+    if (counted && sign != 0 && previous_sign != 0 && sign != previous_sign) ++crossings;
+    if (sign != 0) previous_sign = sign;
+    if (counted) peak = std::max(peak, std::abs(sum));
+    if (sum != 0) last_sound = frame;
   }
+  EXPECT_GT(peak, 4000);
+  EXPECT_NEAR(crossings / 0.4, 518.0, 518.0 * 0.05) << "zero crossings a second";
+  // libopenmpt lets the last row ring briefly past the song's end (0.1 s in
+  // libopenmpt 0.6); after that, silence: the module does not loop.
+  EXPECT_GE(last_sound, rate * 0.48) << "the sound stopped before the song's end";
+  EXPECT_LT(last_sound, rate * 0.65) << "sound long after the song's end at 0.48 s";
+  // Dither would add fresh noise to every render; captures must be repeatable.
+  EXPECT_TRUE(render_module_file(module, rate, rate).audio.samples == samples) << "two renders differ";
 }
 
-TEST_F(ModuleRenderTest, GivesTheLengthAndRateAskedForOrSaysWhyNot) {
+TEST(ModuleRender, GivesTheLengthAndRateAskedForOrSaysWhyNot) {
+  ScratchDirectory scratch;
   const std::string module = scratch.write("tiny.mod", tiny_module(8));
   const std::string noise = scratch.write("noise.it", std::vector<std::uint8_t>(5000, 0x3C));
   const struct {
@@ -69,8 +53,7 @@ TEST_F(ModuleRenderTest, GivesTheLengthAndRateAskedForOrSaysWhyNot) {
     std::string error;
   } cases[] = {
       {module, 44100, 1000, ""},
-      {module, 22050, 0, ""},
-      {module, 8000, 12345, ""},
+      {module, 8000, 0, ""},
       {module, 192000, 200000, ""},
       {scratch.path() + "/absent.it", 48000, 100, "Cannot read " + scratch.path() + "/absent.it"},
       {noise, 48000, 100, noise + " is not a module"},
@@ -85,7 +68,8 @@ TEST_F(ModuleRenderTest, GivesTheLengthAndRateAskedForOrSaysWhyNot) {
   }
 }
 
-TEST_F(ModuleRenderTest, WritesA16BitStereoWavFileOrFailsWhereNoneCanBeMade) {
+TEST(ModuleRender, WritesA16BitStereoWavFileOrFailsWhereNoneCanBeMade) {
+  ScratchDirectory scratch;
   PcmAudio audio;
   audio.rate = 44100;
   audio.samples = {0, 1, -1, 32767, -32768, 0x1234};

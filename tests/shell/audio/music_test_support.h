@@ -1,5 +1,7 @@
 // Helpers for the music tests: a tiny ProTracker module made on the spot,
-// SDL's audio driver chosen for one test, and waiting on the audio thread.
+// SDL's audio driver, and waiting on the audio thread. The tests play on
+// SDL's "dummy" driver, which takes buffers at real-time pace and plays them
+// into nothing.
 #pragma once
 
 #include <cstdint>
@@ -13,20 +15,11 @@
 // on channel 1 from row 0 at speed 3 (60 ms a row at 125 BPM), ending after
 // `rows` rows (1 to 64), so it lasts rows x 0.06 seconds.
 std::vector<std::uint8_t> tiny_module(int rows);
-constexpr double tiny_module_row_seconds = 0.06;
 
-// Sets SDL_AUDIODRIVER while the object lives. The tests play on "dummy",
-// which takes buffers at real-time pace and plays them into nothing.
-class AudioDriver {
- public:
+// SDL_AUDIODRIVER is `name` while the object lives, "dummy" before and after.
+struct AudioDriver {
   explicit AudioDriver(const char* name);
   ~AudioDriver();
-  AudioDriver(const AudioDriver&) = delete;
-  AudioDriver& operator=(const AudioDriver&) = delete;
-
- private:
-  std::string previous_;
-  bool had_previous_ = false;
 };
 
 // Polls `done` every 5 ms for up to `seconds`; true once it holds.

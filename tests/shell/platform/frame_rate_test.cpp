@@ -22,11 +22,12 @@ TEST(FrameRate, ParsesNumbersAndRatiosIntoLowestTerms) {
     EXPECT_EQ(rate->numerator, c.numerator) << c.text;
     EXPECT_EQ(rate->denominator, c.denominator) << c.text;
   }
+  EXPECT_EQ(FrameRate{}.seconds_at(60), 1.0) << "the default rate is 60 frames a second";
 }
 
 TEST(FrameRate, RefusesWhatIsNotAPositiveRateWithinTheLimits) {
   for (const char* text : {"", "0", "0/1", "60/0", "-60", "+60", "60fps", "1e2", "60/", "/60", "6/0.5", "60.1234567",
-                           ".", "60 ", " 60", "1/2000000", "2000000000", "99999999999999999999999"}) {
+                           ".", "60 ", " 60", "7.0000000", "1/2000000", "2000000000", "99999999999999999999999"}) {
     EXPECT_FALSE(parse_frame_rate(text).has_value()) << "\"" << text << "\" was accepted";
   }
 }

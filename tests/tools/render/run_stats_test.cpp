@@ -1,10 +1,15 @@
-// Per-scene frame statistics of headless runs.
+// Per-scene frame statistics of headless runs, and their report as a table
+// and as JSON.
 #include "tools/render/run_stats.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "tools/render/stats_report.h"
 
 namespace {
 
@@ -13,58 +18,76 @@ TEST(RunStats, SummarisesFrameTimes) {
     std::vector<double> times;
     TimeSummary expected;
   };
-  std::vector<double> hundred;
+  std::vector<double> hundred, two_hundred_one;
   for (int i = 100; i >= 1; --i) hundred.push_back(i);  // unsorted on purpose
-  std::vector<double> two_hundred_one;
   for (int i = 1; i <= 201; ++i) two_hundred_one.push_back(i);
   const Case cases[] = {
       {{}, {0, 0, 0, 0}},
       {{4}, {4, 4, 4, 4}},
       {{3, 1, 2}, {2, 2, 3, 3}},
       {{1, 2, 3, 10}, {4, 2.5, 10, 10}},
-      {hundred, {50.5, 50.5, 99, 100}},              // rank ceil(0.99 x 100) = 99
-      {two_hundred_one, {101, 101, 199, 201}},       // rank ceil(198.99) = 199
+      {hundred, {50.5, 50.5, 99, 100}},         // rank ceil(0.99 x 100) = 99
+      {two_hundred_one, {101, 101, 199, 201}},  // rank ceil(198.99) = 199
   };
   for (const Case& c : cases) {
     const TimeSummary got = summarize_times(c.times);
-    EXPECT_DOUBLE_EQ(got.mean_ms, c.expected.mean_ms) << c.times.size() << " times";
-    EXPECT_DOUBLE_EQ(got.median_ms, c.expected.median_ms) << c.times.size() << " times";
-    EXPECT_DOUBLE_EQ(got.p99_ms, c.expected.p99_ms) << c.times.size() << " times";
-    EXPECT_DOUBLE_EQ(got.max_ms, c.expected.max_ms) << c.times.size() << " times";
+    const auto text = [](const TimeSummary& t) {
+      return std::to_string(t.mean_ms) + " " + std::to_string(t.median_ms) + " " + std::to_string(t.p99_ms) + " " +
+             std::to_string(t.max_ms);
+    };
+    EXPECT_EQ(text(got), text(c.expected)) << c.times.size() << " times: mean, median, p99, max";
   }
 }
 
-ptc::HeadlessFrame frame(double compose_ms, bool timed = true) {
-  ptc::HeadlessFrame f;
-  f.timed = timed;
-  f.compose_seconds = compose_ms / 1000.0;
-  return f;
-}
-
-TEST(RunStats, AFrameBelongsToTheSceneWhoseRunIsInProgress) {
+TEST(RunStats, AFrameBelongsToTheSceneWhoseRunIsInProgressAndTheReportsListThemInOrder) {
   RunStatsRecorder recorder;
-  auto step = [&](SequenceStep s, const char* name) { recorder.before(SequenceEvent{s, name, nullptr}); };
+  const auto step = [&](SequenceStep s, const char* name) { recorder.before(SequenceEvent{s, name, nullptr}); };
+  const auto frame = [&](double compose_ms, bool timed = true) {
+    ptc::HeadlessFrame f;
+    f.timed = timed;
+    f.compose_seconds = compose_ms / 1000.0;
+    recorder.frame(f);
+  };
   step(SequenceStep::present_picture, "loading picture");
-  recorder.frame(frame(0, false));
+  frame(0, false);
   step(SequenceStep::run_scene, "first");
-  recorder.frame(frame(2));
-  recorder.frame(frame(4));
+  frame(2);
+  frame(4);
   step(SequenceStep::run_scene, "empty");
   step(SequenceStep::present_picture, "transition_picture");
-  recorder.frame(frame(9));  // timed by an earlier clock read, but no scene's frame
+  frame(9);  // timed by an earlier clock read, but no scene's frame
   step(SequenceStep::run_scene, "third");
-  recorder.frame(frame(6));
+  frame(6);
   step(SequenceStep::free_music, "");
 
-  // Each scene as "name from first frame: frames [timed frame ms]".
-  std::string got;
-  for (const SceneStats& scene : recorder.stats().scenes) {
-    got += scene.name + " from " + std::to_string(scene.first_frame) + ": " + std::to_string(scene.frames) + " [";
-    for (double ms : scene.frame_ms) got += " " + std::to_string(ms);
-    got += " ] ";
-  }
-  EXPECT_EQ(got, "first from 1: 2 [ 2.000000 4.000000 ] empty from 3: 0 [ ] third from 4: 1 [ 6.000000 ] ");
-  EXPECT_EQ(recorder.stats().total_frames, 5);
+  RunStats stats = recorder.stats();
+  EXPECT_GE(stats.startup_ms, 0.0);
+  stats.startup_ms = 12.5;
+  EXPECT_EQ(stats_json(FrameRate{60000, 1001}, stats),
+            "{\"fps\": 59.94005994005994, \"scenes\": ["
+            "{\"name\": \"first\", \"first_frame\": 1, \"frames\": 2, \"mean_ms\": 3.0000, \"p50_ms\": 3.0000, "
+            "\"p99_ms\": 4.0000, \"max_ms\": 4.0000}, "
+            "{\"name\": \"empty\", \"first_frame\": 3, \"frames\": 0, \"mean_ms\": 0.0000, \"p50_ms\": 0.0000, "
+            "\"p99_ms\": 0.0000, \"max_ms\": 0.0000}, "
+            "{\"name\": \"third\", \"first_frame\": 4, \"frames\": 1, \"mean_ms\": 6.0000, \"p50_ms\": 6.0000, "
+            "\"p99_ms\": 6.0000, \"max_ms\": 6.0000}], \"total_frames\": 5, \"startup_ms\": 12.5000}\n");
+
+  char* table = nullptr;
+  std::size_t size = 0;
+  std::FILE* out = open_memstream(&table, &size);
+  print_stats_table(out, stats);
+  std::fclose(out);
+  EXPECT_EQ(std::string(table, size),
+            "scene         first   frames   mean ms    median       p99       max\n"
+            "first             1        2     3.000     3.000     4.000     4.000\n"
+            "empty             3        0     0.000     0.000     0.000     0.000\n"
+            "third             4        1     6.000     6.000     6.000     6.000\n"
+            "total                      5     4.000     4.000     6.000     6.000\n"
+            "start-up to the first scene frame: 12 ms\n");
+  std::free(table);
+  stats.startup_ms = -1.0;
+  EXPECT_NE(stats_json(FrameRate{}, stats).find("{\"fps\": 60.0, \"scenes\": [{"), std::string::npos);
+  EXPECT_NE(stats_json(FrameRate{}, stats).find("\"startup_ms\": null}"), std::string::npos) << "no scene frame";
 }
 
 }  // namespace
