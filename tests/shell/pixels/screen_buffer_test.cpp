@@ -1,8 +1,16 @@
+// The pixel format's helpers and the screen buffer's zeroed, aligned padding.
 #include "shell/pixels/screen_buffer.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+
+TEST(PixelFormat, RedGreenBlueFromTheThirdByteDown) {
+  EXPECT_EQ(pixel_rgb(0x12, 0x34, 0x56), 0x00123456u);
+  EXPECT_EQ(pixel_rgb(0x1FF, 0x100, 0xFFF), 0x00FF00FFu) << "each channel keeps its low byte";
+  EXPECT_EQ(pixel_red(0xAB123456u) << 16 | pixel_green(0xAB123456u) << 8 | pixel_blue(0xAB123456u), 0x00123456u);
+  EXPECT_EQ(pixel_grey(0x140), 0x00404040u);
+}
 
 TEST(ScreenBuffer, StartsZeroAlignedAndKeepsItsPaddingZeroThroughClear) {
   ScreenBuffer buffer;
