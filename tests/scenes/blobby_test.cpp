@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "data/config_reader.h"
-#include "data/temp_text_file.h"
 #include "scene_rig.h"
 #include "scenes/word_flash.h"
+#include "support/scratch_directory.h"
 
 namespace {
 
@@ -57,8 +57,10 @@ TEST(BlobbyKeys, NoLengthOrAWaitingKeyShowsNoFrameAndOneKeyIsConsumed) {
 }
 
 TEST(BlobbyParameters, TheLengthComesFirstAndAMissingFileLeavesNoLength) {
+  const ScratchDirectory scratch;
+  const std::string text = "Scene length\n` 12.5\n\nSpare value\n` 7.0\n";
   ConfigReader reader;
-  reader.stream.open(write_temp_text_file("Scene length\n` 12.5\n\nSpare value\n` 7.0\n"));
+  reader.stream.open(scratch.write("blobby.conf", {text.begin(), text.end()}));
   const BlobbyParameters read = blobby_read_parameters(reader);
   EXPECT_EQ(read.duration, 12.5);
   EXPECT_EQ(read.spare, 7.0);

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "data/config_reader.h"
-#include "data/temp_text_file.h"
 #include "scene_rig.h"
 #include "scenes/word_flash.h"
 #include "shell/pixels/screen_buffer.h"
+#include "support/scratch_directory.h"
 
 namespace {
 
@@ -154,10 +154,12 @@ TEST(ParticlesScene, WordsFadeAroundTheirMomentsAndTheFlashPictureFillsOneFrameP
 }
 
 TEST(ParticlesParameters, ThePhasesTheSpareValueAndTheFiveMomentsInFileOrder) {
-  ConfigReader reader;
-  reader.stream.open(write_temp_text_file(
+  const ScratchDirectory scratch;
+  const std::string text =
       "First phase\n` 12.5\nSecond phase\n` 3.5\nSpare value\n` 9\n"
-      "Toggle moments\n` 1\n` 2\n` 3\n` 4\n` 5\n"));
+      "Toggle moments\n` 1\n` 2\n` 3\n` 4\n` 5\n";
+  ConfigReader reader;
+  reader.stream.open(scratch.write("particles.conf", {text.begin(), text.end()}));
   const ParticlesParameters read = particles_read_parameters(reader);
   EXPECT_EQ(read.phase1_length, 12.5);
   EXPECT_EQ(read.phase2_length, 3.5);

@@ -25,8 +25,6 @@ namespace {
 
 constexpr int padded_pixels = screen_pixels + screen_padding_pixels;
 
-// ---- Per-byte references ------------------------------------------------
-
 unsigned byte_of(Pixel p, int k) { return (p >> (8 * k)) & 0xFFu; }
 
 template <typename Byte>  // Byte(k) gives byte k of the result, 0..255
@@ -36,12 +34,10 @@ Pixel from_bytes(Byte byte) {
   return p;
 }
 
-Pixel reference_add(Pixel a, Pixel b) {
-  return from_bytes([&](int k) { return std::min(255u, byte_of(a, k) + byte_of(b, k)); });
-}
-
+// a (+) b and a (-) b, byte by byte.
+Pixel reference_add(Pixel a, Pixel b) { return from_bytes([&](int k) { return std::min(255u, byte_of(a, k) + byte_of(b, k)); }); }
 Pixel reference_subtract(Pixel a, Pixel b) {
-  return from_bytes([&](int k) { return byte_of(a, k) > byte_of(b, k) ? byte_of(a, k) - byte_of(b, k) : 0u; });
+  return from_bytes([&](int k) { return std::max(byte_of(a, k), byte_of(b, k)) - byte_of(b, k); });
 }
 
 // Rows in groups of four: red only, green only, blue only, each minus the mask, then black.
@@ -70,12 +66,9 @@ Pixel reference_blur4(const Pixel* source, int i) {
   return from_bytes([&](int k) { return bytes[k]; });
 }
 
-// ---- Inputs --------------------------------------------------------------
-
 std::string hex(Pixel p) {
   char text[16];
-  std::snprintf(text, sizeof text, "0x%08X", p);
-  return text;
+  return std::string(text, std::snprintf(text, sizeof text, "0x%08X", p));
 }
 
 // Random pixels whose bytes are half the time 0, 1, 127, 128, 254 or 255.
@@ -107,8 +100,6 @@ struct Inputs {
     }
   }
 };
-
-// ---- The table ------------------------------------------------------------
 
 struct Operation {
   std::string name;
