@@ -16,12 +16,7 @@ std::string text(const Vector3& v) {
 }
 
 Camera wrapping_camera(Vector3 position, Vector3 axis = {0, 0, 1}, double w = 0.0) {
-  Camera camera;
-  camera.position = position;
-  camera.axis = axis;
-  camera.w = w;
-  camera.wrap = true;
-  return camera;
+  return Camera{position, {}, {}, {}, axis, w, true};
 }
 
 TEST(Camera, RotationNormalisesTheAxisButNotWAndTheViewSubtractsThePosition) {
