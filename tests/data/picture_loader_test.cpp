@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -21,7 +20,6 @@ template <class Load>
 std::string output_of(Load&& load) {
   ::testing::internal::CaptureStdout();
   load();
-  std::fflush(stdout);
   return ::testing::internal::GetCapturedStdout();
 }
 
@@ -55,7 +53,8 @@ TEST(PictureLoader, JpegPicturesTakeTheDecodersLinesAndBitmapsIndexZeroAsWhiteUp
   }
   // 310-wide rows are stored as 312 bytes. File row r holds index
   // 1 + (r * 37) % 255 (never 0) at x == r, index 0 elsewhere.
-  const std::string path = scratch.write("wide.bmp", bitmap(310, 64, [](int x, int r) { return x == r ? 1 + r * 37 % 255 : 0; }));
+  const auto diagonal = [](int x, int r) { return x == r ? 1 + r * 37 % 255 : 0; };
+  const std::string path = scratch.write("wide.bmp", bitmap(310, 64, diagonal));
   std::vector<Pixel> destination(310 * 64 + 1, sentinel);
   EXPECT_EQ(output_of([&] { load_bmp_picture(310, 64, path.c_str(), destination.data()); }), "");
   for (int i = 0; i < 310 * 64; ++i) {

@@ -14,11 +14,6 @@ Matrix4 counting_matrix(double first) {
 }
 
 TEST(VectorMath, DivisionsByZeroGiveZeroAndMatricesAreRowMajorOnColumnVectors) {
-  Matrix4 move = mat_identity();
-  move.at(0, 3) = 10;
-  move.at(1, 3) = 20;
-  move.at(2, 3) = 30;
-  move.at(3, 0) = 99;  // row 3: no division by w
   Vector3 unit{0, 3, 4};
   vec_normalize(unit);
   const struct {
@@ -33,8 +28,7 @@ TEST(VectorMath, DivisionsByZeroGiveZeroAndMatricesAreRowMajorOnColumnVectors) {
       {"vec_add, vec_sub", vec_sub(vec_add({1, 2, 3}, {10, 20, 30}), {4, 4, 4}), {7, 18, 29}},
       {"(0, 3, 4) normalized", unit, {0, 0.6, 0.8}},
       {"identity", mat_transform_point({1.5, -2, 4}, mat_identity()), {1.5, -2, 4}},
-      {"translation", mat_transform_point({1.5, -2, 4}, move), {11.5, 18, 34}},
-      {"counting matrix", mat_transform_point({1, 1, 1}, counting_matrix(1)), {10, 26, 42}},
+      {"counting matrix: column 3 added, row 3 ignored", mat_transform_point({1, 1, 1}, counting_matrix(1)), {10, 26, 42}},
   };
   for (const auto& c : cases) {
     EXPECT_TRUE(c.got.x == c.expected.x && c.got.y == c.expected.y && c.got.z == c.expected.z)

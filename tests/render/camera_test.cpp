@@ -44,8 +44,8 @@ TEST(Camera, RotationNormalisesTheAxisButNotWAndTheViewSubtractsThePosition) {
   }
   Camera camera;
   camera.position = {1, 2, 3};
-  // The half turn about z takes (1, 0, 0) to (-1, 0, 0); then minus the position.
-  EXPECT_EQ(text(mat_transform_point({1, 0, 0}, camera_view_matrix(camera))), text({-2, -2, -3}));
+  EXPECT_EQ(text(mat_transform_point({1, 0, 0}, camera_view_matrix(camera))), text({-2, -2, -3}))
+      << "the half turn about z, then minus the position";
 }
 
 TEST(Camera, WrapKeepsTheOriginInsideTheCellOrLeavesThePositionWhenItCannot) {

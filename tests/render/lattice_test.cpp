@@ -12,14 +12,6 @@
 
 namespace {
 
-LatticeMesh grid_mesh() {
-  LatticeMesh mesh;
-  lattice_mesh_build(mesh, lattice_point_count, 0);
-  lattice_fill_grid(mesh.rest);
-  lattice_reset(mesh);
-  return mesh;
-}
-
 std::string text(const IntVector3& v) {
   return "(" + std::to_string(v.x) + ", " + std::to_string(v.y) + ", " + std::to_string(v.z) + ")";
 }
@@ -27,7 +19,10 @@ std::string text(const IntVector3& v) {
 // Point (3, -2, 5) of the grid is number (5 + 8) * 256 + (-2 + 8) * 16 + (3 + 8) = 3435: its products come
 // from the tables. Point 17, set to (8, -9, 100000), is off the grid: its products are direct, and its z wraps.
 TEST(Lattice, TransformsIn16Point16ThenProjectsByTheDepthAndKeepsTheScreenPositionBehindTheViewer) {
-  LatticeMesh mesh = grid_mesh();
+  LatticeMesh mesh;
+  lattice_mesh_build(mesh, lattice_point_count, 0);
+  lattice_fill_grid(mesh.rest);
+  lattice_reset(mesh);
   mesh.working[17] = {8, -9, 100000};
   Matrix4 view = mat_identity();
   view.at(0, 1) = 0.5;

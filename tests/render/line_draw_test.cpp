@@ -21,10 +21,8 @@ struct Drawn {
   Pixel value;
 };
 constexpr Pixel c = 0x9010F030, twice = 0xFF20FF60;  // bytes added with saturation
-constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-constexpr double infinity = std::numeric_limits<double>::infinity();
+constexpr double nan = std::numeric_limits<double>::quiet_NaN(), infinity = std::numeric_limits<double>::infinity();
 
-// Pixels x and x + 1 of rows y0..y1 at `c`: a vertical line.
 std::vector<Drawn> column_pair(int x, int y0, int y1) {
   std::vector<Drawn> pixels;
   for (int y = y0; y <= y1; ++y) pixels.insert(pixels.end(), {{x, y, c}, {x + 1, y, c}});

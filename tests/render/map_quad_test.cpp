@@ -1,8 +1,6 @@
 // The quad scan converter against the geometry it draws: which pixels a quad
-// covers, which texel each takes, and that nothing is read or written
-// outside the two tables. The texture holds its own indices, so every
-// written entry says which texel was read; the entries around both tables
-// are guards that must come out as they went in.
+// covers, which texel each takes (the texture holds its own indices), and that
+// nothing is read or written outside the two tables, between guard entries.
 #include "render/map_quad.h"
 
 #include <gtest/gtest.h>
@@ -42,15 +40,6 @@ std::string text(const Corners& corners) {
 
 std::string where(int x, int y) { return "(" + std::to_string(x) + ", " + std::to_string(y) + ")"; }
 
-// What went wrong, counted, with the first few cases for the message.
-struct Findings {
-  int count = 0;
-  std::string first;
-  void add(const std::string& what) {
-    if (count++ < 4) first += "\n  " + what;
-  }
-};
-
 // Where the quad's row y runs, rows top <= y < bottom: from the leftmost to
 // the rightmost crossing of its edges. False for the rows outside.
 bool exact_span(const Corners& corners, int y, double& left, double& right) {
@@ -73,18 +62,23 @@ bool exact_span(const Corners& corners, int y, double& left, double& right) {
 // How far `value` lies from the texel [texel, texel + 1).
 double distance_to_texel(double value, int texel) { return std::max({0.0, texel - value, value - (texel + 1)}); }
 
-// Checks a drawn quad against its geometry. Coverage: each row is drawn from
-// the left edge up to the right one; a pixel within one of either edge may go
-// either way, one farther inside must be written and one farther outside must not be. Texels: each written entry is a texel of the
-// texture within `slack` (texels; < 0: one step across, as a row starts up to
-// a pixel left of its edge) of the affine map through corners 0, 1 and 3.
-Findings check_quad(const Corners& corners, const std::vector<std::int32_t>& destination, double slack) {
+// What is wrong with a drawn quad, counted, with the first few cases. Each
+// row is drawn from its left edge up to its right one: a pixel within one of
+// an edge may go either way, any other inside must be written and outside
+// must not be. Each entry written holds a texel within `slack` texels (< 0:
+// one step across, as a row starts up to a pixel left of its edge) of the
+// affine map through corners 0, 1 and 3.
+std::string check_quad(const Corners& corners, const std::vector<std::int32_t>& destination, double slack) {
   const double e1x = corners[1].x - corners[0].x, e1y = corners[1].y - corners[0].y;
   const double e2x = corners[3].x - corners[0].x, e2y = corners[3].y - corners[0].y;
   const double det = e1x * e2y - e1y * e2x;  // texture (u, v) = M (x - x0, y - y0)
   const double a = 640.0 * e2y / det, b = -640.0 * e2x / det, c = -480.0 * e1y / det, d = 480.0 * e1x / det;
   const double u_slack = slack < 0 ? std::fabs(a) + 0.05 : slack, v_slack = slack < 0 ? std::fabs(c) + 0.05 : slack;
-  Findings findings;
+  int count = 0;
+  std::string first;
+  const auto add = [&](const std::string& what) {
+    if (count++ < 4) first += "\n  " + what;
+  };
   for (int y = 0; y < screen_height; ++y) {
     double left = 0, right = 0;
     const bool rows = exact_span(corners, y, left, right);
@@ -92,12 +86,12 @@ Findings check_quad(const Corners& corners, const std::vector<std::int32_t>& des
       const std::int32_t value = destination[guard + y * screen_width + x];
       const bool allowed = rows && x >= std::floor(left) - 1 && x <= std::floor(right);
       const bool required = rows && x >= left + 1 && x <= right - 2;
-      if (value != unwritten && !allowed) findings.add(where(x, y) + ": written outside the quad");
-      if (value == unwritten && required) findings.add(where(x, y) + ": inside the quad but not written");
+      if (value != unwritten && !allowed) add(where(x, y) + ": written outside the quad");
+      if (value == unwritten && required) add(where(x, y) + ": inside the quad but not written");
       if (value == unwritten) continue;  // a read outside the texture shows as texel (-7, 0)
       const double u = a * (x - corners[0].x) + b * (y - corners[0].y), v = c * (x - corners[0].x) + d * (y - corners[0].y);
       if (distance_to_texel(u, value % screen_width) > u_slack || distance_to_texel(v, value / screen_width) > v_slack) {
-        findings.add(where(x, y) + ": texel " + where(value % screen_width, value / screen_width) + ", expected about (" +
+        add(where(x, y) + ": texel " + where(value % screen_width, value / screen_width) + ", expected about (" +
                      std::to_string(u) + ", " + std::to_string(v) + ")");
       }
     }
@@ -105,9 +99,9 @@ Findings check_quad(const Corners& corners, const std::vector<std::int32_t>& des
   const auto written = [](std::int32_t v) { return v != unwritten; };
   if (std::any_of(destination.begin(), destination.begin() + guard, written) ||
       std::any_of(destination.end() - guard, destination.end(), written)) {
-    findings.add("written outside the destination");
+    add("written outside the destination");
   }
-  return findings;
+  return count == 0 ? "" : std::to_string(count) + " problems:" + first;
 }
 
 // A parallelogram: corner 0 at (x, y), corner 1 at (x, y) + e1, corner 3 at
@@ -162,8 +156,7 @@ TEST(MapQuad, QuadsCoverTheirPixelsWithTheTexelsOfTheirAffineMapOrDrawNothing) {
       EXPECT_EQ(drawn, 0) << c.name << " " << text(c.corners);
       continue;
     }
-    const Findings findings = check_quad(c.corners, destination, c.slack);
-    EXPECT_EQ(findings.count, 0) << c.name << " " << text(c.corners) << findings.first;
+    EXPECT_EQ(check_quad(c.corners, destination, c.slack), "") << c.name << " " << text(c.corners);
     EXPECT_GT(drawn, 0) << c.name << ": nothing drawn";
   }
 }

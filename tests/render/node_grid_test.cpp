@@ -18,7 +18,9 @@ TEST(NodeGrid, NodesRestEvery16PixelsAndCellsStepAndReadIn16Point16) {
   }
   // A cell of the last column or row takes its own node's column or row for the neighbour it lacks.
   const int neighbours[][3] = {{3, 4, 3 * 40 + 4}, {3, 40, 3 * 40 + 39}, {30, 4, 29 * 40 + 4}, {30, 40, 29 * 40 + 39}};
-  for (const auto& [row, column, node] : neighbours) EXPECT_EQ(node_grid_clamped_node(row, column), node) << row << ", " << column;
+  for (const auto& [row, column, node] : neighbours) {
+    EXPECT_EQ(node_grid_clamped_node(row, column), node) << "(" << row << ", " << column << ")";
+  }
   std::vector<std::int32_t> map(screen_pixels);
   EXPECT_EQ(node_grid_cell_start(map.data(), 29, 39) - map.data(), 464 * 640 + 624) << "the last cell's first entry";
 

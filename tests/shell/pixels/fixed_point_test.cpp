@@ -1,6 +1,5 @@
-// The 16.16 conversions: whole numbers go in by a multiply and come out by
-// the floor for every sign, in 32 and 64 bits; doubles go in truncated
-// towards zero and saturated; the wrapping arithmetic wraps.
+// The 16.16 conversions: wholes in by a multiply and out by the floor, in 32
+// and 64 bits; doubles in truncated and saturated; wrapping arithmetic wraps.
 #include "shell/pixels/fixed_point.h"
 
 #include <gtest/gtest.h>

@@ -1,10 +1,8 @@
-// The whole-buffer pixel operations against plain per-byte references written
-// here, one table over every operation and, for the gathers and the
-// eight-neighbour blurs, every code path (pixel_ops_paths.h). The inputs are
-// random pictures whose bytes are often at the ends of their range (so every
-// channel saturates, the top byte included) and a white one, and index tables
-// that mix every kind of index. Each destination starts as a random picture,
-// padding included: what an operation must not write has to stay as it was.
+// The whole-buffer pixel operations against per-byte references written here:
+// one table over every operation and, for the gathers and eight-neighbour
+// blurs, every code path (pixel_ops_paths.h). Inputs: random pictures whose
+// bytes are often at the ends of their range, a white one, and index tables
+// mixing every kind of index. Destinations start random, padding included.
 #include "shell/pixels/pixel_ops.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +10,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <random>
 #include <string>
@@ -36,7 +33,9 @@ Pixel from_bytes(Byte byte) {
 }
 
 // a (+) b and a (-) b, byte by byte.
-Pixel reference_add(Pixel a, Pixel b) { return from_bytes([&](int k) { return std::min(255u, byte_of(a, k) + byte_of(b, k)); }); }
+Pixel reference_add(Pixel a, Pixel b) {
+  return from_bytes([&](int k) { return std::min(255u, byte_of(a, k) + byte_of(b, k)); });
+}
 Pixel reference_subtract(Pixel a, Pixel b) {
   return from_bytes([&](int k) { return std::max(byte_of(a, k), byte_of(b, k)) - byte_of(b, k); });
 }
@@ -65,11 +64,6 @@ Pixel reference_blur4(const Pixel* source, int i) {
   const Pixel up = source[i - 640], down = source[i + 640], left = source[i - 2], right = source[i + 2];
   const unsigned bytes[4] = {h(down, 0) + h(right, 0), h(up, 1) + h(down, 1), h(down, 2) + h(left, 2), 0};
   return from_bytes([&](int k) { return bytes[k]; });
-}
-
-std::string hex(Pixel p) {
-  char text[16];
-  return std::string(text, std::snprintf(text, sizeof text, "0x%08X", p));
 }
 
 // Random pixels whose bytes are half the time 0, 1, 127, 128, 254 or 255.
@@ -122,7 +116,7 @@ std::vector<Operation> operations(const Inputs& in) {
        [a, b](int i) { return reference_tv_mask(i, b[i], a[i]); }},
   };
   for (Pixel amount : {0u, 0x00404040u, 0xFFFFFFFFu, 0x7F000180u}) {
-    table.push_back({"fade_buffer by " + hex(amount), [amount](Pixel* d, Pixel*) { fade_buffer(amount, d); },
+    table.push_back({"fade_buffer by " + std::to_string(amount), [amount](Pixel* d, Pixel*) { fade_buffer(amount, d); },
                      [b, amount](int i) { return reference_subtract(b[i], amount); }});
   }
   const auto blurred = [b](const Pixel* source, Pixel (*reference)(const Pixel*, int)) {
