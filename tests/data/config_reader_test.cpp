@@ -1,5 +1,5 @@
 // The marker-token discipline (doubles take the same path): which value each
-// read finds, and that broken input ends the reads, leaving the targets.
+// read finds, that broken input ends the reads, leaving the targets, and a missing file.
 #include "data/config_reader.h"
 
 #include <gtest/gtest.h>
@@ -43,6 +43,10 @@ TEST(ConfigReader, FindsEachValueAfterItsMarker) {
     }
     EXPECT_EQ(values, c.expected) << c.what;
   }
+  ConfigReader missing;
+  ::testing::internal::CaptureStdout();
+  EXPECT_FALSE(config_open(missing, "no/such.conf"));
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Cannot find no/such.conf\n");
 }
 
 }  // namespace

@@ -51,8 +51,7 @@ TEST(PictureLoader, JpegPicturesTakeTheDecodersLinesAndBitmapsIndexZeroAsWhiteUp
       ASSERT_EQ(destination[i], want) << name << ": pixel " << i;
     }
   }
-  // 310-wide rows are stored as 312 bytes. File row r holds index
-  // 1 + (r * 37) % 255 (never 0) at x == r, index 0 elsewhere.
+  // Rows of 310 stored as 312 bytes; file row r holds a nonzero index at x == r, index 0 elsewhere.
   const auto diagonal = [](int x, int r) { return x == r ? 1 + r * 37 % 255 : 0; };
   const std::string path = scratch.write("wide.bmp", bitmap(310, 64, diagonal));
   std::vector<Pixel> destination(310 * 64 + 1, sentinel);

@@ -1,5 +1,5 @@
 // Key-frame paths: cursor movement, the B-spline points (degenerate paths
-// included), loading, and missing and truncated files.
+// included), loading and adding keys, and missing and truncated files.
 #include "data/spline_path.h"
 
 #include <gtest/gtest.h>
@@ -136,6 +136,10 @@ TEST(SplinePath, LoadsWhatTheFileHoldsAndStaysSoundWhenItIsMissingOrBroken) {
       EXPECT_EQ(path.times[1], c.time_2) << c.what;
     }
   }
+  SplinePath added = path_with_times({0, 1, 2, 3});
+  added.count = 2;  // path_add_key puts the new key at index count, dropping the arrays' tail
+  path_add_key(added, 7, 8, 9, 50);
+  EXPECT_TRUE(added.count == 3 && added.points.size() == 3 && added.times.size() == 3 && added.times[2] == 50);
   for (int index : {-1, 2}) {
     SplinePath two = path_with_times({0, 1});
     std::istringstream in("7 8 9 10");

@@ -30,8 +30,7 @@ TEST(TrumbelModule, OrdersFallOnTheScenesBlocksAndTheSongSoundsThroughoutWithout
   const double duration = openmpt_module_get_duration_seconds(module);
   EXPECT_TRUE(duration >= scenes_seconds + 2 && duration <= scenes_seconds + 10) << duration << " s";
 
-  // Quieter than -45 dBFS for a whole block, or -60 dBFS for any second, is
-  // a dead gap: the quietest passage (the intro's first seconds) is near -30.
+  // A dead gap: under -45 dBFS for a block, or -60 for a second (the intro starts near -30).
   constexpr int rate = 48000;  // the player's
   const ModuleRender render = render_module_file(path, rate, static_cast<std::size_t>(rate * scenes_seconds));
   ASSERT_EQ(render.error, "");

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <limits>
 #include <string>
 
 #include "shell/pixels/screen_buffer.h"
@@ -37,11 +36,9 @@ TEST(Lattice, TransformsIn16Point16ThenProjectsByTheDepthAndKeepsTheScreenPositi
   EXPECT_EQ(text(mesh.working[17]), text({245760, -655360, -2035679232}));
   EXPECT_EQ(mesh.projected[17].z, -1);
 
-  constexpr std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
   const struct {
     std::int32_t z, depth;
-  } cases[] = {{0, -1}, {-65536, -1}, {lowest, -1}, {1, 0}, {65535, 0}, {65536, 1}, {7 * 65536 + 65535, 7},
-               {std::numeric_limits<std::int32_t>::max(), 32767}};
+  } cases[] = {{0, -1}, {-65536, -1}, {INT32_MIN, -1}, {1, 0}, {65536, 1}, {7 * 65536 + 65535, 7}, {INT32_MAX, 32767}};
   for (const auto& c : cases) {
     LatticeMesh one;
     lattice_mesh_build(one, 1, 0);

@@ -118,8 +118,7 @@ Corners turned_square(double angle, int side) {
   return parallelogram(320 - (e1x - e1y) / 2, 240 - (e1y + e1x) / 2, e1x, e1y, -e1y, e1x);
 }
 
-// Slack < 0: one step across (a row starts up to a pixel left of its edge).
-// NaN: the quad draws nothing.
+// Slack as check_quad takes it; NaN: the quad draws nothing.
 TEST(MapQuad, QuadsCoverTheirPixelsWithTheTexelsOfTheirAffineMapOrDrawNothing) {
   constexpr double nothing = std::numeric_limits<double>::quiet_NaN();
   struct Case {

@@ -1,8 +1,7 @@
-// The whole-buffer pixel operations against per-byte references written here:
-// one table over every operation and, for the gathers and eight-neighbour
-// blurs, every code path (pixel_ops_paths.h). Inputs: random pictures whose
-// bytes are often at the ends of their range, a white one, and index tables
-// mixing every kind of index. Destinations start random, padding included.
+// The whole-buffer pixel operations against per-byte references written here, one table over every
+// operation and every code path (pixel_ops_paths.h), on random pictures whose bytes are often at the
+// ends of their range, a white one, and index tables mixing every kind of index. Destinations start
+// random, padding included.
 #include "shell/pixels/pixel_ops.h"
 
 #include <gtest/gtest.h>
