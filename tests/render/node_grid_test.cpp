@@ -8,67 +8,30 @@
 #include <cstdint>
 #include <vector>
 
-namespace {
-
-TEST(NodeGrid, NodesRestEvery16PixelsAndTheLastColumnAndRowAreTheirOwnNeighbours) {
+TEST(NodeGrid, NodesRestEvery16PixelsAndCellsStepAndReadIn16Point16) {
   NodeGrid grid;
   node_grid_at_rest(grid);
-  struct Case {
-    int row, column;
-    std::int64_t x, y;  // pixels
-  };
-  const Case rests[] = {{0, 0, 0, 0}, {0, 1, 16, 0}, {29, 0, 0, 464}, {2, 3, 48, 32}, {29, 39, 624, 464}};
-  for (const Case& c : rests) {
-    const int n = node_grid_node(c.row, c.column);
-    EXPECT_EQ(grid.x[n], c.x * 65536) << "node (" << c.row << ", " << c.column << ") x";
-    EXPECT_EQ(grid.y[n], c.y * 65536) << "node (" << c.row << ", " << c.column << ") y";
+  for (const auto& [row, column] : {std::pair{0, 0}, {0, 1}, {29, 0}, {2, 3}, {29, 39}}) {
+    const int n = node_grid_node(row, column);
+    EXPECT_TRUE(n == row * 40 + column && grid.x[n] == 16 * column * 65536 && grid.y[n] == 16 * row * 65536)
+        << "node (" << row << ", " << column << ")";
   }
-
-  struct Neighbour {
-    int row, column;  // as asked, up to one past the grid
-    int expected;
-  };
-  const Neighbour neighbours[] = {
-      {3, 4, 3 * 40 + 4}, {3, 40, 3 * 40 + 39}, {30, 4, 29 * 40 + 4}, {30, 40, 29 * 40 + 39}, {29, 39, 1199}};
-  for (const Neighbour& c : neighbours) {
-    EXPECT_EQ(node_grid_clamped_node(c.row, c.column), c.expected) << "node (" << c.row << ", " << c.column << ")";
+  // A cell of the last column or row takes its own node's column or row for the neighbour it lacks.
+  const int neighbours[][3] = {{3, 4, 3 * 40 + 4}, {3, 40, 3 * 40 + 39}, {30, 4, 29 * 40 + 4}, {30, 40, 29 * 40 + 39}};
+  for (const auto& [row, column, node] : neighbours) {
+    EXPECT_EQ(node_grid_clamped_node(row, column), node) << "(" << row << ", " << column << ")";
   }
-
   std::vector<std::int32_t> map(screen_pixels);
-  EXPECT_EQ(node_grid_cell_start(map.data(), 0, 0), map.data());
-  EXPECT_EQ(node_grid_cell_start(map.data(), 29, 39), map.data() + 464 * 640 + 624) << "the last cell";
+  EXPECT_EQ(node_grid_cell_start(map.data(), 29, 39) - map.data(), 464 * 640 + 624) << "the last cell's first entry";
+
+  // Steps: a sixteenth of the way, rounded down (not towards zero).
+  const std::int64_t steps[][3] = {{0, 16 * 65536, 65536}, {65536, 0, -4096}, {0, 15, 0}, {0, -1, -1}, {-17, 0, 1}};
+  for (const auto& [from, to, step] : steps) EXPECT_EQ(node_grid_step(from, to), step) << from << " to " << to;
+  // Sources: the pixel a position lies in; off the picture, an index outside it.
+  const std::int64_t sources[][3] = {{0, 0, 0},
+                                     {639 * 65536 + 65535, 479 * 65536 + 65535, 307199},
+                                     {-1, 0, -1},                          // just left of the picture
+                                     {0, -32768, -640},                    // half a pixel above: row -1
+                                     {640 * 65536, 479 * 65536, 307200}};  // the right edge: the next row's first
+  for (const auto& [x, y, index] : sources) EXPECT_EQ(node_grid_source(x, y), index) << "(" << x << ", " << y << ")";
 }
-
-TEST(NodeGrid, StepsRoundDownAndPositionsReadThePixelTheyLieIn) {
-  struct Step {
-    std::int64_t from, to, expected;  // 16.16
-  };
-  const Step steps[] = {
-      {0, 16 * 65536, 65536},  // a pixel per pixel
-      {0, 65536, 4096},
-      {65536, 0, -4096},
-      {0, 15, 0},   // a fraction of a sixteenth
-      {0, -1, -1},  // rounds down, not towards zero
-      {-17, 0, 1},
-  };
-  for (const Step& s : steps) {
-    EXPECT_EQ(node_grid_step(s.from, s.to), s.expected) << "from " << s.from << " to " << s.to;
-  }
-
-  struct Source {
-    std::int64_t x, y;  // 16.16
-    std::int32_t expected;
-  };
-  const Source sources[] = {
-      {0, 0, 0},
-      {639 * 65536 + 65535, 479 * 65536 + 65535, 307199},
-      {-1, 0, -1},                         // just left of the picture: pixel -1
-      {0, -32768, -640},                   // half a pixel above: row -1
-      {640 * 65536, 479 * 65536, 307200},  // the right edge reads the next row's first pixel
-  };
-  for (const Source& s : sources) {
-    EXPECT_EQ(node_grid_source(s.x, s.y), s.expected) << "position (" << s.x << ", " << s.y << ") in 16.16";
-  }
-}
-
-}  // namespace
