@@ -174,6 +174,7 @@ int main(int argc, char** argv) {
   CLI::App app{
       "Decodes a JPEG picture with the demo's decoder: prints WIDTHxHEIGHT, components and frame type, "
       "and writes the picture as PPM, PGM or PNG (by OUTPUT's extension)."};
+  app.set_version_flag("--version", "quorvane-jpeg " QUORVANE_VERSION);
   std::string input;
   std::string output;
   int runs = 0;
