@@ -25,8 +25,9 @@ void JpegScanDecoder::start(JpegFrame& frame, const JpegTables& tables, const Jp
   } else {
     coding_ = Coding::sequential;
   }
-  // DC refinement reads raw bits only; every other scan reads the codes of
-  // the tables its spectral selection needs.
+  // DC refinement reads raw bits only, so the DC table it names need not be
+  // defined (requiring it would refuse valid files); every other scan reads
+  // the codes of the tables its spectral selection needs.
   const bool needs_dc_table = header.spectral_start == 0 && coding_ != Coding::dc_refine;
   const bool needs_ac_table = header.spectral_end > 0;
   for (int i = 0; i < header.component_count; ++i) {
@@ -44,6 +45,9 @@ void JpegScanDecoder::start(JpegFrame& frame, const JpegTables& tables, const Jp
     if (component.quant_table > 3 || !tables.quant_defined[component.quant_table]) {
       throw JpegFailure{jpeg_error_quant_undefined};
     }
+    // A component's quantisation table is fixed when its first scan starts
+    // (T.81's rule): a table redefined between progressive scans is not
+    // applied to components already coded.
     if (!component.coded) {
       for (int k = 0; k < 64; ++k) component.quant[jpeg_zigzag_to_natural[k]] = tables.quant[component.quant_table][k];
       component.coded = true;
