@@ -309,13 +309,10 @@ TEST(JpegErrors, EachConditionEndsInItsCodeAtItsStage) {
   }
 }
 
-// Past the end of a cut file come end-of-image markers, read as one bits
-// inside a scan and decoded like data: a cut inside a scan's data fails
-// (a progressive one in begin(), before any line) unless those bits happen
-// to decode, and a cut at a marker segment after a scan, or one byte into
-// it, ends the picture there, whole. Here the cuts that succeed are
-// 2 of 939 and 2 of 949 sequential, 128 of 867 progressive (398 before the
-// fill was decoded) and 118 of 1055 progressive with restarts.
+// A cut file goes on with end-of-image markers, one bits inside a scan,
+// decoded like data: a cut inside a scan's data fails (a progressive one in
+// begin(), before any line) unless those bits happen to decode; a cut at a
+// marker segment after a scan, or one byte into it, leaves a whole picture.
 TEST(JpegErrors, ACutFileFailsUnlessCutBetweenScans) {
   for (const char* recipe : {"", "restarts 1", "progressive", "progressive restarts 1"}) {
     SCOPED_TRACE(recipe);
