@@ -1,7 +1,7 @@
 // Every error code: each from a small crafted or damaged file or a failing
 // stream, with the stage (construction, begin or a line) that reports it and
-// the failed state after it; the memory block limit; and the inputs the
-// fuzzer found, each to its named outcome.
+// the failed state after it; files cut at every length; the memory block
+// limit; and the inputs the fuzzer found, each to its named outcome.
 #include <gtest/gtest.h>
 
 #include <filesystem>
