@@ -15,8 +15,7 @@ void (*current_handler(int signal_number))(int) {
 }
 
 TEST(QuitSignal, RecordsTheLastSignalWhileInstalledAndPutsBackTheHandlersItReplaced) {
-  const auto interrupt_before = current_handler(SIGINT);
-  const auto terminate_before = current_handler(SIGTERM);
+  const auto interrupt_before = current_handler(SIGINT), terminate_before = current_handler(SIGTERM);
 
   install_quit_signal_handlers(RepeatedQuitSignal::recorded);
   EXPECT_EQ(received_quit_signal(), 0);
