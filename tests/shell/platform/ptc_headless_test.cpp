@@ -20,7 +20,7 @@ namespace {
 struct HeadlessRig {
   explicit HeadlessRig(ptc::HeadlessScript script = {})
       : backend(std::move(script),
-                [this](const ptc::HeadlessFrame& f) { frames.push_back(f), first_pixels.push_back(f.pixels[0]); }),
+                [this](const ptc::HeadlessFrame& f) { frames.push_back(f); first_pixels.push_back(f.pixels[0]); }),
         console(backend) {
     console.open("test", 640, 480, ptc::program_format(), 0);
     console.update();
