@@ -14,7 +14,9 @@ mkdir -p build-fuzz/seeds build-fuzz/corpus build-fuzz/findings
 ./build-fuzz/quorvane_jpeg_fuzz_seeds build-fuzz/seeds
 shopt -s nullglob
 cp data/*.jpg tests/jpeg/regressions/*.jpg build-fuzz/seeds/
-# Inputs up to 4 KB: every generated seed fits whole; data/*.jpg give their
-# headers and first scans, which keeps runs on 640x480 pictures short.
-ASAN_OPTIONS=detect_leaks=1 ./build-fuzz/quorvane_jpeg_fuzzer -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
+# Inputs up to 64 KB: well past the decoder's 4,096-byte input buffer, so its
+# refills, and data ending inside any of them, are fuzzed too; most of
+# data/*.jpg fit whole. The fuzzer's delivered-lines cap keeps runs on large
+# pictures short.
+ASAN_OPTIONS=detect_leaks=1 ./build-fuzz/quorvane_jpeg_fuzzer -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
   -artifact_prefix=build-fuzz/findings/ -print_final_stats=1 "$@" build-fuzz/corpus build-fuzz/seeds

@@ -37,6 +37,8 @@ void load_jpeg_picture(const char* path, Pixel* destination) {
     report_decoder_failure(decoder);
     return;
   }
+  // Checked before the component count: an oversized greyscale picture,
+  // which would not be written anyway, is refused with this message too.
   if (static_cast<long>(decoder.width()) * decoder.height() > destination_capacity) {
     std::printf("Error: Picture \"%s\" is %ix%i, more than the %li pixels of its destination!\n", path, decoder.width(),
                 decoder.height(), destination_capacity);

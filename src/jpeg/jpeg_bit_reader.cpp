@@ -15,7 +15,6 @@ JpegBitBuffer JpegBitReader::refill(JpegBitBuffer buffer) {
         }
       }
     }
-    if (at_marker_) fill_count_ += 8;
     buffer.bits |= static_cast<std::uint64_t>(byte) << (56 - buffer.count);
     buffer.count += 8;
   }

@@ -30,18 +30,8 @@ class JpegBitReader {
   // whatever follows in the source (after a restart marker, or at a scan).
   void reset() {
     buffer_ = {};
-    fill_count_ = 0;
     at_marker_ = false;
   }
-
-  // Whether bits from past the marker have been consumed: the data of this
-  // scan or restart interval ran out before its last block (valid data
-  // never does; the fill bits are only buffered ahead).
-  bool exhausted() const { return buffer_.count < fill_count_; }
-
-  // Whether the data ends within the next `size` bits: a code that fails
-  // there may have been cut short rather than corrupt.
-  bool ends_within(int size) const { return buffer_.count - size < fill_count_; }
 
   // The next Huffman-coded symbol; throws jpeg_error_corrupt_data when the
   // bits form no code of the table.
@@ -66,9 +56,6 @@ class JpegBitReader {
 
   JpegByteSource& source_;
   JpegBitBuffer buffer_;
-  // Fill bits fed since the marker; those not yet consumed end the buffer.
-  // 64 bits wide: a sequential scan may go on decoding fill for a long time.
-  std::int64_t fill_count_ = 0;
   bool at_marker_ = false;
 };
 

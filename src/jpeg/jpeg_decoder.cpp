@@ -65,6 +65,8 @@ int JpegDecoder::begin() {
   const bool begun = run_guarded([this] {
     prepare_frame();
     JpegScanHeader first;
+    // No scan fails, in progressive frames too: their stores would deliver a
+    // mid-grey picture, a failure passed off as success.
     if (!read_next_scan_header(first)) throw JpegFailure{jpeg_error_marker_out_of_place};
     scan_.start(frame_, tables_, first);
     if (!frame_.progressive && scan_.covers_frame(frame_)) {

@@ -5,8 +5,9 @@
 
 namespace {
 
-// Successive approximation sends no bit below 13 (T.81 G.1.1.1.1), which
-// also keeps every shifted value inside the stores' 16 bits.
+// A scan's low bit is at most 13, T.81's bound for progressive frames
+// (Table B.3): a higher one is an invalid successive approximation. The
+// bound also keeps every shifted value inside the stores' 16 bits.
 constexpr int max_low_bit = 13;
 
 // Values wrap at 16 bits: only corrupt data gets there.

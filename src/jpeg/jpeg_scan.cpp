@@ -25,8 +25,9 @@ void JpegScanDecoder::start(JpegFrame& frame, const JpegTables& tables, const Jp
   } else {
     coding_ = Coding::sequential;
   }
-  // DC refinement reads raw bits only; every other scan reads the codes of
-  // the tables its spectral selection needs.
+  // DC refinement reads raw bits only, so the DC table it names need not be
+  // defined (requiring it would refuse valid files); every other scan reads
+  // the codes of the tables its spectral selection needs.
   const bool needs_dc_table = header.spectral_start == 0 && coding_ != Coding::dc_refine;
   const bool needs_ac_table = header.spectral_end > 0;
   for (int i = 0; i < header.component_count; ++i) {
@@ -44,6 +45,9 @@ void JpegScanDecoder::start(JpegFrame& frame, const JpegTables& tables, const Jp
     if (component.quant_table > 3 || !tables.quant_defined[component.quant_table]) {
       throw JpegFailure{jpeg_error_quant_undefined};
     }
+    // A component's quantisation table is fixed when its first scan starts
+    // (T.81's rule): a table redefined between progressive scans is not
+    // applied to components already coded.
     if (!component.coded) {
       for (int k = 0; k < 64; ++k) component.quant[jpeg_zigzag_to_natural[k]] = tables.quant[component.quant_table][k];
       component.coded = true;
@@ -114,59 +118,34 @@ void JpegScanDecoder::decode_into_stores() {
 }
 
 // Calls decode_block(scan component index, store block) for every block of
-// the scan, MCU by MCU. A progressive scan whose data runs out (the bits
-// after the marker are being decoded, or a code fails where the data ends)
-// skips the rest of its MCUs up to the next restart marker.
+// the scan, MCU by MCU. Data cut short is not treated apart: past it the bit
+// reader feeds the one bits of the fill, decoded like any data, so a cut
+// inside a scan normally ends in corrupt data (no code is all ones) or, at
+// the next restart, in a missing restart marker.
 template <class DecodeBlock>
 void JpegScanDecoder::walk_into_stores(DecodeBlock&& decode_block) {
-  const bool progressive = coding_ != Coding::sequential;
-  bool ran_out = false;
   for (int mcu_y = 0; mcu_y < mcus_high_; ++mcu_y) {
     for (int mcu_x = 0; mcu_x < mcus_wide_; ++mcu_x) {
-      if (count_mcu()) ran_out = false;
-      if (!progressive) {
-        decode_mcu_into_stores(mcu_x, mcu_y, decode_block);
-        continue;
-      }
-      ran_out = ran_out || bits_.exhausted();
-      if (ran_out && restart_interval_ == 0) return;
-      if (ran_out) continue;
-      try {
-        decode_mcu_into_stores(mcu_x, mcu_y, decode_block);
-      } catch (const JpegFailure& failure) {
-        if (!ran_out_of_data(failure)) throw;
-        ran_out = true;
+      count_mcu();
+      for (int i = 0; i < header_.component_count; ++i) {
+        JpegComponent& component = *components_[i];
+        // One block per MCU in a single-component scan, h x v in an interleaved one.
+        const int wide = header_.component_count == 1 ? 1 : component.h_sampling;
+        const int high = header_.component_count == 1 ? 1 : component.v_sampling;
+        for (int by = mcu_y * high; by < (mcu_y + 1) * high; ++by) {
+          for (int bx = mcu_x * wide; bx < (mcu_x + 1) * wide; ++bx) decode_block(i, component.store_block(bx, by));
+        }
       }
     }
   }
 }
 
-template <class DecodeBlock>
-void JpegScanDecoder::decode_mcu_into_stores(int mcu_x, int mcu_y, DecodeBlock& decode_block) {
-  for (int i = 0; i < header_.component_count; ++i) {
-    JpegComponent& component = *components_[i];
-    // One block per MCU in a single-component scan, h x v in an interleaved one.
-    const int wide = header_.component_count == 1 ? 1 : component.h_sampling;
-    const int high = header_.component_count == 1 ? 1 : component.v_sampling;
-    for (int by = mcu_y * high; by < (mcu_y + 1) * high; ++by) {
-      for (int bx = mcu_x * wide; bx < (mcu_x + 1) * wide; ++bx) decode_block(i, component.store_block(bx, by));
-    }
-  }
-}
-
-bool JpegScanDecoder::ran_out_of_data(const JpegFailure& failure) const {
-  // No code is longer than 16 bits.
-  return failure.code == jpeg_error_corrupt_data && (bits_.exhausted() || bits_.ends_within(16));
-}
-
-// Counts an MCU against the restart interval; returns whether a restart
-// marker was processed before it.
-bool JpegScanDecoder::count_mcu() {
-  if (restart_interval_ == 0) return false;
-  const bool restart = mcus_left_ == 0;
-  if (restart) process_restart();
+// Counts an MCU against the restart interval, processing the restart
+// marker due before it.
+void JpegScanDecoder::count_mcu() {
+  if (restart_interval_ == 0) return;
+  if (mcus_left_ == 0) process_restart();
   --mcus_left_;
-  return restart;
 }
 
 void JpegScanDecoder::process_restart() {

@@ -28,9 +28,7 @@ class JpegScanDecoder {
   // Precondition: the scan of a sequential frame covers the frame.
   void decode_next_mcu_row();
 
-  // Decodes every MCU of the scan into the components' stores. In a
-  // progressive frame, where the data of a scan or restart interval runs
-  // out, the blocks it does not reach keep what the earlier scans gave them.
+  // Decodes every MCU of the scan into the components' stores.
   void decode_into_stores();
 
  private:
@@ -38,10 +36,7 @@ class JpegScanDecoder {
 
   template <class DecodeBlock>
   void walk_into_stores(DecodeBlock&& decode_block);
-  template <class DecodeBlock>
-  void decode_mcu_into_stores(int mcu_x, int mcu_y, DecodeBlock& decode_block);
-  bool ran_out_of_data(const JpegFailure& failure) const;
-  bool count_mcu();
+  void count_mcu();
   void process_restart();
 
   JpegByteSource& source_;

@@ -95,6 +95,11 @@ void camera_wrap_cell(Camera& camera) {
   camera_combine(camera);
 }
 
+Vector3 camera_unit_axis(Vector3 axis) {
+  if (vec_length(axis) > 0.0) vec_normalize(axis);
+  return axis;
+}
+
 Matrix4 camera_view_matrix(Camera& camera) {
   camera_set_translation(camera);
   camera_set_rotation(camera);

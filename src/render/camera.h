@@ -40,6 +40,11 @@ void camera_wrap_cell(Camera& camera);
 // The four steps above (wrap_cell only when wrap is set); returns view.
 Matrix4 camera_view_matrix(Camera& camera);
 
+// An axis from a path, scaled to unit length for the camera. A zero axis (a
+// path without keys) has no direction: it stays zero, which the camera
+// takes as no rotation, rather than being divided into NaNs.
+Vector3 camera_unit_axis(Vector3 axis);
+
 // The unit-cell wrap of one view-space coordinate: a value above 1 loses
 // whole units until it is at most 1, a value below 0 gains whole units until
 // it is at least 0, the same result as subtracting or adding 1 repeatedly.

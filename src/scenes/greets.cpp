@@ -47,7 +47,7 @@ void render_lattice(Pixel* lattice_out) {
   path_advance(scene.camera_location_path);
   path_advance(scene.camera_axis_path);
   scene.camera.position = path_position(scene.camera_location_path);
-  scene.camera.axis = path_position(scene.camera_axis_path);  // normalised by the camera
+  scene.camera.axis = camera_unit_axis(path_position(scene.camera_axis_path));
   lattice_reset(scene.lattice);
   const Matrix4 view = camera_view_matrix(scene.camera);
   lattice_transform(scene.lattice, view);

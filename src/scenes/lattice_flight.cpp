@@ -7,13 +7,6 @@ constexpr int focal_length = 320;  // pixels
 constexpr int centre_x = 320;
 constexpr int centre_y = 240;
 
-// A zero axis (a path without keys) has no direction: it is left at zero,
-// which the camera takes as no rotation, rather than divided into NaNs.
-Vector3 unit_axis(Vector3 axis) {
-  if (vec_length(axis) > 0.0) vec_normalize(axis);
-  return axis;
-}
-
 }  // namespace
 
 void lattice_flight_load(LatticeFlight& flight) {
@@ -51,7 +44,7 @@ void lattice_flight_continue(LatticeFlight& flight, Pixel* destination) {
   path_advance(flight.camera_path);
   camera.position = path_position(flight.camera_path);
   path_advance(flight.axis_path);
-  camera.axis = unit_axis(path_position(flight.axis_path));
+  camera.axis = camera_unit_axis(path_position(flight.axis_path));
   path_advance(flight.angle_path);
   camera.w = path_position(flight.angle_path).x;
 

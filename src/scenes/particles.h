@@ -39,7 +39,7 @@ ParticlesParameters particles_read_parameters(ConfigReader& reader);
 
 // Start-up: reads the scene's files and builds its tables; keeps `shared`.
 // Puts the scene back at its start values first, so a second run in the
-// same process plays the same frames. Draws 900 rand() numbers for the arms.
+// same process plays the same frames. Draws 5,400 rand() numbers for the arms.
 void particles_init(const SharedPictures& shared);
 // Replaces what particles_init read: a test's own, before particles_run.
 void particles_set_parameters(const ParticlesParameters& parameters);

@@ -62,7 +62,8 @@ ParticleFigure figure_create();
 // Builds the 24 arm paths: key 0 at the rest points 0, 2, 4 and 6 units out
 // along the arm's direction (+x, -x, +y, -y, +z, -z), then keys 1..100 at
 // the rest point plus 4 (rx, ry, rz) with each r = (rand() % 1000) x 0.002
-// - 1. Draws 900 rand() numbers: arm by arm, key by key, member 1 to 3, x y z.
+// - 1. Draws 5,400 rand() numbers (6 arms x 100 keys x 3 members x 3 axes):
+// arm by arm, key by key, member 1 to 3, x y z.
 void figure_init_arm_paths(FigureArmPaths& arms);
 
 // path_advance on every member path.

@@ -2,6 +2,7 @@
 // the change of phase and the spin with its flash pictures.
 #include "scenes/starwarp.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "data/config_reader.h"
@@ -110,9 +111,11 @@ void starwarp_run(const SceneContext& context) {
   double time = play_straight_warp(context, timer);
 
   // Change of phase, also after a key: the overshoot carries into the spin
-  // and the seeds restart from the column the warp's length names.
+  // and the seeds restart from the column the warp's length names. A warp
+  // of negative length plays no frame and has no overshoot: the spin starts
+  // at 0.
   const double warp_duration = scene.parameters.warp_duration;
-  time = time > warp_duration ? time - warp_duration : 0.0;
+  time = time > std::max(warp_duration, 0.0) ? time - warp_duration : 0.0;
   play_spin(context, timer, time, warp_duration);
 
   consume_waiting_key(context.console);  // end of the run

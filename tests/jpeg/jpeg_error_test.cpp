@@ -1,7 +1,7 @@
 // Every error code: each from a small crafted or damaged file or a failing
 // stream, with the stage (construction, begin or a line) that reports it and
-// the failed state after it; the memory block limit; and the inputs the
-// fuzzer found, each to its named outcome.
+// the failed state after it; files cut at every length; the memory block
+// limit; and the inputs the fuzzer found, each to its named outcome.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +9,7 @@
 #include <functional>
 #include <initializer_list>
 #include <iterator>
+#include <set>
 
 #include "jpeg/jpeg_errors.h"
 #include "jpeg/jpeg_memory.h"
@@ -165,9 +166,9 @@ std::vector<ErrorCase> error_cases() {
   const auto restart = [&](int n) { return find_marker(restarts, 0xD0 + n)[0] + 1; };
   const std::size_t last_restart = find_marker(restarts, 0xD0).back();
   // Tiny files' data. Sequential: DC code '0' is size 0 except where noted.
-  // Progressive: each failing code is followed by more data, so that it
-  // cannot pass for data cut short; AC code '0' ends the band, '1' is the
-  // symbol under test.
+  // Progressive: each failing code is followed by more data, so that the
+  // fill's one bits after it cannot be what fails; AC code '0' ends the
+  // band, '1' is the symbol under test.
   const auto sequential = [](std::uint8_t dc_symbol, std::uint8_t ac_symbol, const std::string& bits) {
     return tiny_grey_jpeg(0xC0, dc_symbol, {ac_symbol}, {{0, 63, 0, bits}});
   };
@@ -218,6 +219,9 @@ std::vector<ErrorCase> error_cases() {
       {"restart marker among the tables", before_frame({0xFF, 0xD3}), out_of_place, construct},
       {"JPG marker (C8) among the tables", before_frame(segment(0xC8, {0, 0})), out_of_place, construct},
       {"end of image instead of a scan", splice(grey, frame_end, grey.size(), {0xFF, 0xD9}), out_of_place, begin},
+      {"progressive frame without a scan",
+       splice(grey_progressive, segment_end(grey_progressive, 0xC2), grey_progressive.size(), {0xFF, 0xD9}),
+       out_of_place, begin},
       {"second frame header before the scan", splice(grey, scan, scan, Bytes(&grey[frame], &grey[frame_end])),
        out_of_place, begin},
       {"second scan codes the luma again", patched(separate, find_marker(separate, 0xDA).at(1) + 5, {1}),
@@ -302,6 +306,37 @@ TEST(JpegErrors, EachConditionEndsInItsCodeAtItsStage) {
     EXPECT_EQ(got.calling_order, (std::vector<int>{-1, got.begin_result, -1, -1, 1, 1, 1}))
         << "decode before begin, begin again, decode and begin after the error; attached, released at the error "
            "and in all";
+  }
+}
+
+// A cut file goes on with end-of-image markers, one bits inside a scan,
+// decoded like data: a cut inside a scan's data fails (a progressive one in
+// begin(), before any line) unless those bits happen to decode; a cut at a
+// marker segment after a scan, or one byte into it, leaves a whole picture.
+TEST(JpegErrors, ACutFileFailsUnlessCutBetweenScans) {
+  for (const char* recipe : {"", "restarts 1", "progressive", "progressive restarts 1"}) {
+    SCOPED_TRACE(recipe);
+    const Bytes file = libjpeg_encode(make_test_picture(32, 32, 3), encode_options(recipe));
+    const bool progressive = recipe[0] == 'p';
+    std::set<std::size_t> between_scans;  // cut lengths
+    for (int marker : {0xC4, 0xDA, 0xD9}) {
+      for (std::size_t at : find_marker(file, marker)) {
+        if (at > segment_at(file, 0xDA)) between_scans.insert({at, at + 1});
+      }
+    }
+    std::size_t whole = 0;
+    for (std::size_t length = 0; length < file.size(); ++length) {
+      const OurDecoding got = decode_with_ours(Bytes(file.begin(), file.begin() + length));
+      whole += got.error == 0;
+      if (between_scans.count(length) != 0) {
+        EXPECT_TRUE(got.error == 0 && got.lines == 32) << "cut at " << length << ": error " << got.error;
+      } else if (!progressive) {
+        EXPECT_NE(got.error, 0) << "cut at " << length;
+      } else if (got.error != 0) {
+        EXPECT_EQ(got.lines, 0) << "cut at " << length;
+      }
+    }
+    EXPECT_LT(whole, file.size() / 5) << "whole pictures from cuts";
   }
 }
 

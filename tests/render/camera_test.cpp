@@ -46,6 +46,8 @@ TEST(Camera, RotationNormalisesTheAxisButNotWAndTheViewSubtractsThePosition) {
   camera.position = {1, 2, 3};
   EXPECT_EQ(text(mat_transform_point({1, 0, 0}, camera_view_matrix(camera))), text({-2, -2, -3}))
       << "the half turn about z, then minus the position";
+  EXPECT_EQ(text(camera_unit_axis({0, 3, -4})), text({0, 0.6, -0.8}));
+  EXPECT_EQ(text(camera_unit_axis({0, 0, 0})), text({0, 0, 0})) << "a path's zero axis stays zero";
 }
 
 TEST(Camera, WrapKeepsTheOriginInsideTheCellOrLeavesThePositionWhenItCannot) {

@@ -1,6 +1,7 @@
 // The lattice scene: how portraits are blurred and placed, and the frames it
 // shows and leaves for the starwarp scene. The starwarp scene: its warp
-// table, its seeds, and the lattice frame it starts from.
+// table, its seeds, the lattice frame it starts from and the spin after a
+// warp of negative length.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -142,6 +143,12 @@ TEST(StarwarpScene, StartsFromOneMoreLatticeFrameBlurredIntoTheFeedbackPicture) 
   ScreenBuffer expected;
   blur8_buffer(rig.shared.work_b->pixels(), expected.pixels());
   EXPECT_TRUE(same_picture("starwarp_feedback", expected.pixels(), rig.shared.work_a->pixels()));
+}
+
+TEST(StarwarpScene, AWarpOfNegativeLengthPlaysNoFrameAndTheSpinStartsAtTime0) {
+  SceneRig rig;
+  play_starwarp(rig, -3.0, 3.0);
+  EXPECT_EQ(rig.frames.size(), 5u) << "spin frames at scene time 0, 0, 0.98, 1.95 and 2.93";
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
-// Child processes for tests, by fork and exec, with output in unlinked
-// temporary files: nothing stays behind even when the test process is killed.
+// Child processes for tests, by fork and exec, with output in memory files:
+// nothing stays behind even when the test process is killed.
 #include "support/child_process.h"
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,20 +14,12 @@
 
 namespace {
 
-int anonymous_file() {
-  char path[] = "/tmp/quorvane-test-XXXXXX";
-  const int fd = mkostemp(path, O_CLOEXEC);
-  if (fd >= 0) unlink(path);
-  return fd;
-}
-
 std::string read_all(int fd) {
   std::string text;
   char buffer[4096];
   off_t offset = 0;
-  for (ssize_t got; fd >= 0 && (got = pread(fd, buffer, sizeof buffer, offset)) > 0; offset += got) {
+  for (ssize_t got; fd >= 0 && (got = pread(fd, buffer, sizeof buffer, offset)) > 0; offset += got)
     text.append(buffer, static_cast<std::size_t>(got));
-  }
   return text;
 }
 
@@ -39,7 +33,7 @@ std::string ChildResult::describe() const {
 }
 
 ChildProcess::ChildProcess(const std::string& program, const ChildOptions& options)
-    : out_fd_(anonymous_file()), err_fd_(anonymous_file()) {
+    : out_fd_(memfd_create("child-out", MFD_CLOEXEC)), err_fd_(memfd_create("child-err", MFD_CLOEXEC)) {
   // Everything exec needs is built before fork: a child of a threaded
   // process may only make async-signal-safe calls.
   std::vector<std::string> arguments = {program}, environment;
@@ -48,9 +42,8 @@ ChildProcess::ChildProcess(const std::string& program, const ChildOptions& optio
     const std::string text = *entry;
     if (options.environment.count(text.substr(0, text.find('='))) == 0) environment.push_back(text);
   }
-  for (const auto& [name, value] : options.environment) {
+  for (const auto& [name, value] : options.environment)
     if (value) environment.push_back(name + "=" + *value);
-  }
   std::vector<char*> argv, envp;
   for (std::string& text : arguments) argv.push_back(text.data());
   for (std::string& text : environment) envp.push_back(text.data());
@@ -62,6 +55,7 @@ ChildProcess::ChildProcess(const std::string& program, const ChildOptions& optio
     if (null >= 0) close(null);
     return;
   }
+  prctl(PR_SET_PDEATHSIG, SIGTERM);  // a test that dies takes its children along
   const char* directory = options.working_directory.c_str();
   if ((*directory != '\0' && chdir(directory) != 0) || out_fd_ < 0 || err_fd_ < 0 || null < 0) _exit(126);
   dup2(null, 0);
@@ -87,24 +81,23 @@ bool ChildProcess::running() const {
          info.si_pid == 0;
 }
 
+std::string ChildProcess::out_so_far() const { return read_all(out_fd_); }
 std::string ChildProcess::err_so_far() const { return read_all(err_fd_); }
 
 ChildResult ChildProcess::wait(double timeout_seconds) {
   ChildResult result;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout_seconds);
   int status = 0;
-  while (pid_ > 0 && !reaped_) {
-    if (waitpid(pid_, &status, WNOHANG) == pid_) {
-      reaped_ = true;
-    } else if (std::chrono::steady_clock::now() > deadline) {
+  while (pid_ > 0 && !reaped_ && waitpid(pid_, &status, WNOHANG) != pid_) {
+    if (std::chrono::steady_clock::now() > deadline) {
       result.timed_out = true;
       kill(pid_, SIGKILL);
       waitpid(pid_, &status, 0);
-      reaped_ = true;
-    } else {
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      break;
     }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
+  reaped_ = true;
   if (pid_ > 0 && !result.timed_out) {
     result.exited = WIFEXITED(status);
     result.status = result.exited ? WEXITSTATUS(status) : -1;

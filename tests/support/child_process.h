@@ -11,8 +11,7 @@
 
 struct ChildOptions {
   std::vector<std::string> arguments;  // argv[1..]
-  // Changes to the test's own environment: a value sets the variable,
-  // std::nullopt removes it.
+  // Changes to the test's environment: a value sets the variable, std::nullopt removes it.
   std::map<std::string, std::optional<std::string>> environment;
   std::string working_directory;  // empty: the test's own
 };
@@ -23,8 +22,7 @@ struct ChildResult {
   int signal = 0;       // the signal that ended it, if any
   bool timed_out = false;
   std::string out, err;
-  // For messages: how the child ended and what it wrote to standard error.
-  std::string describe() const;
+  std::string describe() const;  // for messages: how the child ended and its standard error
 };
 
 class ChildProcess {
@@ -36,6 +34,7 @@ class ChildProcess {
 
   pid_t pid() const { return pid_; }
   bool running() const;             // not ended yet (an ended child stays unreaped)
+  std::string out_so_far() const;   // standard output up to now
   std::string err_so_far() const;   // standard error up to now
   ChildResult wait(double timeout_seconds);  // to the end, killing the child past the deadline
 
@@ -47,6 +46,5 @@ class ChildProcess {
 
 // Runs `program` to its end (or the deadline).
 ChildResult run_child(const std::string& program, const ChildOptions& options, double timeout_seconds);
-
 // A program in the build's directory, where data/ lives too.
 std::string binary_path(const std::string& name);

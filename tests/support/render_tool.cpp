@@ -4,7 +4,7 @@
 #include <png.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -30,9 +30,7 @@ std::set<std::string> files_in(const fs::path& directory) {
 
 std::string read_file_bytes(const fs::path& path) {
   std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return bytes.str();
+  return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 std::string keys_at(int frame, int count) {

@@ -27,9 +27,3 @@ std::string ScratchDirectory::write(const std::string& name, const std::vector<s
   if (!out.flush()) throw std::runtime_error("cannot write " + file.string());
   return file.string();
 }
-
-WorkingDirectory::WorkingDirectory(const std::string& directory) : previous_(fs::current_path().string()) {
-  fs::current_path(directory);
-}
-
-WorkingDirectory::~WorkingDirectory() { fs::current_path(previous_); }

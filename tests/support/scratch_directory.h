@@ -1,4 +1,4 @@
-// A scratch folder for tests, and the working directory moved into it.
+// A scratch folder for tests.
 #pragma once
 
 #include <cstdint>
@@ -21,16 +21,4 @@ class ScratchDirectory {
 
  private:
   std::string path_;
-};
-
-// Makes `directory` the working directory while the object lives.
-class WorkingDirectory {
- public:
-  explicit WorkingDirectory(const std::string& directory);
-  ~WorkingDirectory();
-  WorkingDirectory(const WorkingDirectory&) = delete;
-  WorkingDirectory& operator=(const WorkingDirectory&) = delete;
-
- private:
-  std::string previous_;
 };

@@ -2,23 +2,21 @@
 // number it picks itself, stopped when the object goes.
 #pragma once
 
-#include <sys/types.h>
-
 #include <string>
+
+#include "support/child_process.h"
 
 class XvfbServer {
  public:
-  XvfbServer(int width = 1024, int height = 768);  // one screen of that size
+  XvfbServer();  // one screen of 1024 x 768
   ~XvfbServer();
-  XvfbServer(const XvfbServer&) = delete;
-  XvfbServer& operator=(const XvfbServer&) = delete;
 
   bool ok() const { return !display_.empty(); }
   const std::string& reason() const { return reason_; }  // why it did not start, for a skip message
   const std::string& display() const { return display_; }  // ":N", for DISPLAY
 
  private:
-  pid_t pid_ = -1;
+  ChildProcess server_;
   std::string display_;
   std::string reason_;
 };

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -76,16 +77,10 @@ class RecordingLibrary final : public AudioLibrary {
 
 TEST(Music, CallsTheLibraryInOrderAndShowsTheBoxesOfEachErrorCode) {
   const std::string start = "Init -1 22050 16 window; Start; Code; Code; Load file data/trumbel.it 0 0 0; Code; ";
-  struct Case {
-    RecordingLibrary::Script codes;
-    std::string rest;  // after the start
-  } cases[] = {
-      {{0, 0, 0, 0, 42}, "Play 42 0 0; Code; "},
-      // A missing module: its box, then handle 0 plays and shows its own error.
-      {{0, 0, BASS_ERROR_FILEOPEN, BASS_ERROR_HANDLE, 0},
-       "box BASS_ERROR_FILEOPEN; Play 0 0 0; Code; box BASS_ERROR_HANDLE; "},
-  };
-  for (const Case& c : cases) EXPECT_EQ(RecordingLibrary().play(c.codes), start + c.rest);
+  EXPECT_EQ(RecordingLibrary().play({0, 0, 0, 0, 42}), start + "Play 42 0 0; Code; ");
+  // A missing module: its box, then handle 0 plays and shows its own error.
+  EXPECT_EQ(RecordingLibrary().play({0, 0, BASS_ERROR_FILEOPEN, BASS_ERROR_HANDLE, 0}),
+            start + "box BASS_ERROR_FILEOPEN; Play 0 0 0; Code; box BASS_ERROR_HANDLE; ");
 
   const struct {
     RecordingLibrary::Script codes;
@@ -112,15 +107,15 @@ TEST(Music, CallsTheLibraryInOrderAndShowsTheBoxesOfEachErrorCode) {
   }
 }
 
-// The demo's own player behind music_init and music_play, from a working
-// directory without data/trumbel.it.
 TEST(Music, OnTheDemosOwnPlayerWithoutAWindowTheBoxesGoToStandardError) {
   ScratchDirectory scratch;
-  WorkingDirectory working(scratch.path());
+  const std::filesystem::path build = std::filesystem::current_path();
+  std::filesystem::current_path(scratch.path());  // without data/trumbel.it
   ::testing::internal::CaptureStderr();
   music_init(nullptr);
   music_play(nullptr);
   BASS_Free();
+  std::filesystem::current_path(build);
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Error: BASS_ERROR_FILEOPEN\nError: BASS_ERROR_HANDLE\n");
   EXPECT_EQ(SDL_WasInit(SDL_INIT_AUDIO), 0u) << "BASS_Free left the audio device open";
 }

@@ -5,7 +5,7 @@
 
 namespace {
 
-TEST(FrameRate, ParsesNumbersAndRatiosIntoLowestTerms) {
+TEST(FrameRate, ParsesNumbersAndRatiosIntoLowestTermsAndRefusesTheRest) {
   struct Case {
     const char* text;
     std::int64_t numerator, denominator;
@@ -17,15 +17,12 @@ TEST(FrameRate, ParsesNumbersAndRatiosIntoLowestTerms) {
       {"2000000/2", 1000000, 1},  // terms above the limits that reduce into them
   };
   for (const Case& c : cases) {
-    const auto rate = parse_frame_rate(c.text);
-    ASSERT_TRUE(rate.has_value()) << "\"" << c.text << "\" was refused";
-    EXPECT_EQ(rate->numerator, c.numerator) << c.text;
-    EXPECT_EQ(rate->denominator, c.denominator) << c.text;
+    const FrameRate rate = parse_frame_rate(c.text).value_or(FrameRate{0, 0});  // 0/0: refused
+    EXPECT_EQ(rate.numerator, c.numerator) << c.text;
+    EXPECT_EQ(rate.denominator, c.denominator) << c.text;
   }
   EXPECT_EQ(FrameRate{}.seconds_at(60), 1.0) << "the default rate is 60 frames a second";
-}
-
-TEST(FrameRate, RefusesWhatIsNotAPositiveRateWithinTheLimits) {
+  // Refused: what is not a positive rate within the limits.
   for (const char* text : {"", "0", "0/1", "60/0", "-60", "+60", "60fps", "1e2", "60/", "/60", "6/0.5", "60.1234567",
                            ".", "60 ", " 60", "7.0000000", "1/2000000", "2000000000", "99999999999999999999999"}) {
     EXPECT_FALSE(parse_frame_rate(text).has_value()) << "\"" << text << "\" was accepted";

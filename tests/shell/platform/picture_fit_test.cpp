@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <tuple>
 
 namespace {
 
@@ -25,13 +25,11 @@ TEST(PictureFit, LargestCentred43AreaAndItsWholeMultiple) {
       {0, 480, {0, 0, 0, 0, 0, false}},
       {-5, 100, {0, 0, 0, 0, 0, false}},
   };
-  const auto describe = [](const PictureFit& f) {
-    return std::to_string(f.x) + ", " + std::to_string(f.y) + ", " + std::to_string(f.width) + " x " +
-           std::to_string(f.height) + ", x" + std::to_string(f.whole_multiple) + (f.smooth_rest ? ", smooth" : "");
-  };
   for (const Case& c : cases) {
-    EXPECT_EQ(describe(fit_picture(640, 480, c.output_width, c.output_height)), describe(c.expected))
-        << "output " << c.output_width << " x " << c.output_height;
+    const PictureFit f = fit_picture(640, 480, c.output_width, c.output_height), e = c.expected;
+    EXPECT_EQ(std::tie(f.x, f.y, f.width, f.height, f.whole_multiple, f.smooth_rest),
+              std::tie(e.x, e.y, e.width, e.height, e.whole_multiple, e.smooth_rest))
+        << "output " << c.output_width << " x " << c.output_height << ": x, y, width, height, multiple, smooth rest";
   }
 }
 

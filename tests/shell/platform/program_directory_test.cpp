@@ -30,7 +30,6 @@ TEST(ProgramDirectory, DataIsFoundBesideTheProgramOrInTheInstalledShareFolder) {
   for (const Case& c : cases) {
     ScratchDirectory scratch;
     const fs::path root = scratch.path();
-    fs::create_directories(root / c.program);
     for (const std::string& folder : c.data_folders) fs::create_directories(root / folder);
     scratch.write("files/data", {'n', 'o'});
     const fs::path expected = std::string(c.expected).empty() ? fs::path() : root / c.expected;

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/platform/ptc.h"
@@ -19,10 +20,7 @@ namespace {
 struct HeadlessRig {
   explicit HeadlessRig(ptc::HeadlessScript script = {})
       : backend(std::move(script),
-                [this](const ptc::HeadlessFrame& frame) {
-                  frames.push_back(frame);
-                  first_pixels.push_back(frame.pixels[0]);
-                }),
+                [this](const ptc::HeadlessFrame& f) { frames.push_back(f); first_pixels.push_back(f.pixels[0]); }),
         console(backend) {
     console.open("test", 640, 480, ptc::program_format(), 0);
     console.update();
@@ -42,7 +40,7 @@ struct HeadlessRig {
   ptc::Surface surface{640, 480, ptc::program_format()};
 };
 
-TEST(HeadlessConsole, AScriptedKeyWaitsFromItsFrameUntilReadAndAQuitRequestForGood) {
+TEST(HeadlessConsole, ScriptedKeysAndQuitRequestsWaitAndFramesCarryTheirTimesAndTheLastCopiedPicture) {
   struct Case {
     const char* name;
     std::vector<std::int64_t> key_frames;
@@ -68,12 +66,10 @@ TEST(HeadlessConsole, AScriptedKeyWaitsFromItsFrameUntilReadAndAQuitRequestForGo
     EXPECT_EQ(got, c.expected) << c.name;
     EXPECT_EQ(rig.console.key(), c.quit_frame.has_value()) << c.name << ": after six frames";
   }
-  HeadlessRig rig;
-  EXPECT_THROW(rig.console.read(), ptc::DynamicError) << "read() with nothing waiting";
-}
-
-TEST(HeadlessConsole, AScenesFirstDeltaIsZeroAndFramesCarryTheirTimesAndTheLastCopiedPicture) {
   HeadlessRig rig({FrameRate{30, 1}, {}, {}});  // frame 0 without a timer read, like the loading picture
+  EXPECT_THROW(rig.console.read(), ptc::DynamicError) << "read() with nothing waiting";
+
+  // A scene's first delta is zero, and frames carry their times and the last copied picture.
   ptc::Timer timer(rig.console);
   timer.start();
   EXPECT_EQ(timer.delta(), 0.0);
@@ -94,54 +90,35 @@ TEST(HeadlessConsole, AScenesFirstDeltaIsZeroAndFramesCarryTheirTimesAndTheLastC
 
 void open_console(ptc::Console& console) { console.open("t", 640, 480, ptc::program_format(), 0); }
 
-// Opens the console and copies a surface of the given size to it.
-void copy_surface(ptc::Console& console, int width, int height, bool locked) {
-  open_console(console);
-  ptc::Surface surface(width, height, ptc::program_format());
-  if (locked) surface.lock();
-  surface.copy(console);
-}
-
 TEST(Console, RefusesWhatItCannotDo) {
-  struct Case {
-    const char* name;
-    void (*action)(ptc::Console& console);
-  };
-  const Case cases[] = {
+  const std::pair<const char*, void (*)(ptc::Console&)> actions[] = {
       {"open at 800 x 600", [](ptc::Console& c) { c.open("t", 800, 600, ptc::program_format(), 0); }},
       {"open in 16 bits", [](ptc::Console& c) { c.open("t", 640, 480, ptc::Format(16, 0xF800, 0x7E0, 0x1F, 0), 0); }},
       {"open with 2 pages", [](ptc::Console& c) { c.open("t", 640, 480, ptc::program_format(), 2); }},
       {"update before open", [](ptc::Console& c) { c.update(); }},
       {"key before open", [](ptc::Console& c) { c.key(); }},
       {"open twice", [](ptc::Console& c) { open_console(c); open_console(c); }},
-      {"copy a locked surface", [](ptc::Console& c) { copy_surface(c, 640, 480, true); }},
-      {"copy a 640 x 400 surface", [](ptc::Console& c) { copy_surface(c, 640, 400, false); }},
+      {"copy a locked surface",
+       [](ptc::Console& c) { open_console(c); ptc::Surface s(640, 480, ptc::program_format()); s.lock(); s.copy(c); }},
+      {"copy a 640 x 400 surface",
+       [](ptc::Console& c) { open_console(c); ptc::Surface(640, 400, ptc::program_format()).copy(c); }},
       {"delta of an unstarted timer", [](ptc::Console& c) { ptc::Timer(c).delta(); }},
   };
-  for (const Case& c : cases) {
+  for (const auto& [name, action] : actions) {
     ptc::HeadlessBackend backend;
     ptc::Console console(backend);
-    EXPECT_THROW(c.action(console), ptc::DynamicError) << c.name;
+    EXPECT_THROW(action(console), ptc::DynamicError) << name;
   }
 }
 
 TEST(Console, UnderstandsTheFullScreenOptionsBeforeOpeningOnly) {
-  struct Case {
-    const char* text;
-    bool understood;
-  };
-  const Case cases[] = {{"DirectX", true},          {"fullscreen output", true}, {"default width 640", true},
-                        {"default height 99", true}, {"default width", false},    {"default width ", false},
-                        {"default width -3", false}, {"default width 0", false},  {"default width 123456", false},
-                        {"windowed please", false},  {"", false}};
-  for (const Case& c : cases) {
-    ptc::HeadlessBackend backend;
-    ptc::Console console(backend);
-    EXPECT_EQ(console.option(c.text), c.understood) << "option(\"" << c.text << "\")";
-  }
   ptc::HeadlessBackend backend;
   ptc::Console console(backend);
-  EXPECT_TRUE(console.option("fullscreen output"));
+  for (const char* text : {"DirectX", "fullscreen output", "default width 640", "default height 99"})
+    EXPECT_TRUE(console.option(text)) << "option(\"" << text << "\")";
+  for (const char* text : {"default width", "default width ", "default width -3", "default width 0",
+                           "default width 123456", "windowed please", ""})
+    EXPECT_FALSE(console.option(text)) << "option(\"" << text << "\")";
   console.open("Title", 640, 480, ptc::program_format(), 0);
   EXPECT_TRUE(backend.opened().fullscreen);
   EXPECT_EQ(backend.opened().title, "Title");

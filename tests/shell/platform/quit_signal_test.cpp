@@ -15,8 +15,7 @@ void (*current_handler(int signal_number))(int) {
 }
 
 TEST(QuitSignal, RecordsTheLastSignalWhileInstalledAndPutsBackTheHandlersItReplaced) {
-  const auto interrupt_before = current_handler(SIGINT);
-  const auto terminate_before = current_handler(SIGTERM);
+  const auto interrupt_before = current_handler(SIGINT), terminate_before = current_handler(SIGTERM);
 
   install_quit_signal_handlers(RepeatedQuitSignal::recorded);
   EXPECT_EQ(received_quit_signal(), 0);
@@ -26,8 +25,7 @@ TEST(QuitSignal, RecordsTheLastSignalWhileInstalledAndPutsBackTheHandlersItRepla
   raise(SIGINT);  // still caught: the process goes on
   EXPECT_EQ(received_quit_signal(), SIGINT);
 
-  // A nested installation starts without a signal, and its restore leaves
-  // the outer one in force.
+  // A nested installation starts without a signal; its restore leaves the outer one in force.
   install_quit_signal_handlers(RepeatedQuitSignal::recorded);
   EXPECT_EQ(received_quit_signal(), 0) << "the signal before the second installation was kept";
   restore_quit_signal_handlers();
