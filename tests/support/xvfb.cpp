@@ -8,8 +8,11 @@
 #include <chrono>
 #include <thread>
 
-XvfbServer::XvfbServer()
-    : server_("/usr/bin/Xvfb", {{"-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {}, ""}) {
+XvfbServer::XvfbServer(int width, int height)
+    : server_("/usr/bin/Xvfb", {{"-displayfd", "1", "-screen", "0",
+                                 std::to_string(width) + "x" + std::to_string(height) + "x24", "-nolisten", "tcp"},
+                                {},
+                                ""}) {
   std::string out;  // the number and a newline, within 10 s; nothing when Xvfb fails
   for (int i = 0; (out = server_.out_so_far()).find('\n') == std::string::npos && server_.running() && i < 2000; ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -8,7 +8,7 @@
 
 class XvfbServer {
  public:
-  XvfbServer();  // one screen of 1024 x 768
+  explicit XvfbServer(int width = 1024, int height = 768);  // one screen of that size
   ~XvfbServer();
 
   bool ok() const { return !display_.empty(); }

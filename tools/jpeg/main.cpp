@@ -173,7 +173,9 @@ int bench(const std::string& input, int runs) {
 int main(int argc, char** argv) {
   CLI::App app{
       "Decodes a JPEG picture with the demo's decoder: prints WIDTHxHEIGHT, components and frame type, "
-      "and writes the picture as PPM, PGM or PNG (by OUTPUT's extension)."};
+      "and writes the picture as PPM, PGM or PNG (by OUTPUT's extension).",
+      "quorvane-jpeg"};
+  app.set_version_flag("--version", "quorvane-jpeg " QUORVANE_VERSION);
   std::string input;
   std::string output;
   int runs = 0;

@@ -46,6 +46,7 @@ bool RenderSettings::writes_frame(std::int64_t number) const {
 
 std::optional<int> parse_render_options(int argc, char** argv, RenderSettings& settings) {
   CLI::App app(description, "quorvane-render");
+  app.set_version_flag("--version", "quorvane-render " QUORVANE_VERSION);
   std::string fps = "60";
   app.add_option("--fps", fps, "Frames per second of the virtual clock: a number or a ratio such as 60000/1001")
       ->type_name("RATE")

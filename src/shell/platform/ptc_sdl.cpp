@@ -78,9 +78,18 @@ void SdlBackend::open(const OpenRequest& request) {
   start_video();
   try {
     Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
-    if (request.fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    window_ = SDL_CreateWindow(request.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, request.width,
-                               request.height, flags);
+    windowed_width_ = request.width;
+    windowed_height_ = request.height;
+    // Full screen is a request to the window manager; without one (a bare X
+    // server, a kiosk) nothing carries it out, yet SDL reports the display's
+    // size. A window that already covers the display is right either way.
+    SDL_Rect area{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, request.width, request.height};
+    SDL_Rect display{};
+    if (request.fullscreen) {
+      flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+      if (SDL_GetDisplayBounds(0, &display) == 0) area = display;
+    }
+    window_ = SDL_CreateWindow(request.title.c_str(), area.x, area.y, area.w, area.h, flags);
     if (window_ == nullptr) fail("Cannot open the window");
     renderer_ = create_renderer(window_);
     if (renderer_ == nullptr) fail("Cannot draw in the window");
@@ -184,12 +193,27 @@ void SdlBackend::request_quit() {
 }
 
 // A switch that fails leaves the window as it was: not worth ending the demo.
+// The window covers the display before it asks for full screen, and takes
+// its windowed size back after, so that the picture is right with or
+// without a window manager to carry out the request.
 void SdlBackend::toggle_fullscreen() {
   if (window_ == nullptr) return;
   const bool fullscreen = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
-  if (SDL_SetWindowFullscreen(window_, fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) == 0) {
-    SDL_ShowCursor(fullscreen ? SDL_ENABLE : SDL_DISABLE);
+  if (!fullscreen) cover_display();
+  if (SDL_SetWindowFullscreen(window_, fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return;
+  SDL_ShowCursor(fullscreen ? SDL_ENABLE : SDL_DISABLE);
+  if (fullscreen) {
+    SDL_SetWindowSize(window_, windowed_width_, windowed_height_);
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   }
+}
+
+void SdlBackend::cover_display() {
+  SDL_GetWindowSize(window_, &windowed_width_, &windowed_height_);
+  SDL_Rect display{};
+  if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window_), &display) != 0) return;
+  SDL_SetWindowPosition(window_, display.x, display.y);
+  SDL_SetWindowSize(window_, display.w, display.h);
 }
 
 // Draws the console's picture into the window's back buffer: bars, then the

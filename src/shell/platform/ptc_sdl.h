@@ -55,6 +55,7 @@ class SdlBackend : public Backend {
   void poll_events();
   void request_quit();
   void toggle_fullscreen();
+  void cover_display();
   void draw_picture();
   SDL_Texture* enlarged_texture(int whole_multiple);
 
@@ -65,6 +66,7 @@ class SdlBackend : public Backend {
   SDL_Texture* picture_ = nullptr;   // the console's 640 x 480 picture
   SDL_Texture* enlarged_ = nullptr;  // the picture at a whole multiple, render target
   int enlarged_multiple_ = 0;
+  int windowed_width_ = 0, windowed_height_ = 0;  // the size to go back to from full screen
   std::uint64_t clock_origin_;
   double clock_frequency_;
 };

@@ -133,11 +133,11 @@ int play_demo(ptc::Backend& backend, const DemoOptions& options, SequenceObserve
   // process draws the same numbers as the first.
   std::srand(1);
   Steps steps(observer);
-  const bool music = music_flag && options.music;
+  const bool music = options.music;
   try {
     ptc::Console console(backend);
     const ptc::Format format(32, pixel_red_mask, pixel_green_mask, pixel_blue_mask, 0);
-    if (fullscreen_flag && options.fullscreen) pass_fullscreen_options(console);
+    if (options.fullscreen) pass_fullscreen_options(console);
     console.open(demo_title, screen_width, screen_height, format, 0);
     // Right after the console opens: its window owns the boxes that report
     // audio errors.

@@ -17,11 +17,12 @@
 constexpr bool fullscreen_flag = QUORVANE_FULLSCREEN_FLAG != 0;
 constexpr bool music_flag = QUORVANE_MUSIC_FLAG != 0;
 
-// Run-time switches on top of the build-time ones: the headless renderer
-// turns the music off so that no audio device ever opens.
+// Run-time switches, the build-time ones by default: the command line may
+// change both, and the headless renderer turns the music off so that no
+// audio device ever opens.
 struct DemoOptions {
-  bool fullscreen = true;
-  bool music = true;
+  bool fullscreen = fullscreen_flag;
+  bool music = music_flag;
 };
 
 // The six scenes by the names the sequence gives them, in the order they play.
