@@ -37,7 +37,7 @@ TEST(Camera, RotationNormalisesTheAxisButNotW) {
   }
 }
 
-// The view maps the world origin to minus the position (after any wrap): the rotation comes first.
+// The view is translation x rotation: the rotation's entries, and minus the position (after any wrap) in column 3.
 TEST(Camera, WrapKeepsTheOriginInsideTheCellOrLeavesThePositionWhenItCannot) {
   const struct {
     const char* what;
@@ -63,7 +63,8 @@ TEST(Camera, WrapKeepsTheOriginInsideTheCellOrLeavesThePositionWhenItCannot) {
     const Vector3& p = camera.position;
     EXPECT_TRUE(p.x == c.expected.x && p.y == c.expected.y && p.z == c.expected.z)
         << c.what << ": expected " << text(c.expected) << ", got " << text(p);
-    EXPECT_TRUE(view.at(0, 3) == -p.x && view.at(1, 3) == -p.y && view.at(2, 3) == -p.z) << c.what << ": the view";
+    EXPECT_EQ(text({view.at(0, 3), view.at(1, 3), view.at(2, 3)}), text(vec_sub({}, p))) << c.what << ": view column 3";
+    EXPECT_TRUE(!std::isfinite(c.w) || view.at(1, 1) == camera.rotation.at(1, 1)) << c.what << ": the view's rotation";
   }
 }
 
