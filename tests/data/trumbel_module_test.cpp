@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <vector>
 
 #include "shell/audio/module_file.h"
 #include "shell/audio/module_render.h"

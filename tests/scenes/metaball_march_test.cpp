@@ -83,9 +83,8 @@ TEST(Marches, AFieldOfExactlyAQuarterIsAGridHitButAPixelAndNormalMissAndAHitIsSh
   for (const auto& c : cases) {
     Setting grid(c.x1), pixel(c.x1), normal(c.x1);
     for (MetaballBlob& blob : grid.field.blobs) metaball_sphere_test(grid.eye, grid.target, blob);
-    EXPECT_EQ(vector_text(metaball_march_grid_ray(grid.field, grid.eye, grid.target)),
-              vector_text(Vector3{0, 0, c.grid_hit_z}))
-        << "grid march, x " << c.x1;
+    const Vector3 hit = metaball_march_grid_ray(grid.field, grid.eye, grid.target);
+    EXPECT_EQ(vector_text(hit), vector_text(Vector3{0, 0, c.grid_hit_z})) << "grid march, x " << c.x1;
     const Pixel colour = metaball_march_pixel(pixel.field, pixel.eye, pixel.target);
     const Vector3 n = metaball_march_normal(normal.field, normal.eye, normal.target);
     EXPECT_EQ(colour != 0, c.surface_hit) << "pixel march, x " << c.x1;
