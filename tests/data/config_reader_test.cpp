@@ -8,8 +8,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
 constexpr int untouched = -777;
 
 TEST(ConfigReader, FindsEachValueAfterItsMarker) {
@@ -48,5 +46,3 @@ TEST(ConfigReader, FindsEachValueAfterItsMarker) {
   EXPECT_FALSE(config_open(missing, "no/such.conf"));
   EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Cannot find no/such.conf\n");
 }
-
-}  // namespace

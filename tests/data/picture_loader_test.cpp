@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,60 +15,46 @@ namespace {
 
 constexpr Pixel sentinel = 0x00123456;
 
-template <class Load>
-std::string output_of(Load&& load) {
+// Loads a JPEG picture (width and height 0) or a width x height bitmap into a
+// screen of `sentinel` pixels; returns what the loader printed.
+std::string load(std::vector<Pixel>& destination, const std::string& path, int width = 0, int height = 0) {
+  destination.assign(screen_pixels, sentinel);
   ::testing::internal::CaptureStdout();
-  load();
+  if (width == 0 && height == 0) load_jpeg_picture(path.c_str(), destination.data());
+  else load_bmp_picture(width, height, path.c_str(), destination.data());
   return ::testing::internal::GetCapturedStdout();
 }
 
-// An 8-bit palette bitmap as the portraits are stored: headers, a palette
-// that says nothing useful, then file row r (the bottom first) with
-// index(x, r) at x, each row padded to 4 bytes.
-Bytes bitmap(int width, int height, const std::function<int(int x, int r)>& index) {
-  Bytes bytes(14 + 40 + 1024, 0);
-  bytes[0] = 'B';
-  bytes[1] = 'M';
-  for (int r = 0; r < height; ++r) {
-    for (int x = 0; x < (width + 3) / 4 * 4; ++x) bytes.push_back(x < width ? static_cast<std::uint8_t>(index(x, r)) : 0xEE);
-  }
-  return bytes;
-}
-
-TEST(PictureLoader, JpegPicturesTakeTheDecodersLinesAndBitmapsIndexZeroAsWhiteUpright) {
+TEST(PictureLoader, JpegPicturesTakeTheDecodersLinesBitmapsIndexZeroAsWhiteUprightAndFailuresReport) {
   const ScratchDirectory scratch;
+  std::vector<Pixel> destination;
   for (const auto& [width, height] : {std::pair{640, 480}, {8192, 1}, {17, 9}}) {
     const std::string name = std::to_string(width) + "x" + std::to_string(height);
     const Bytes jpeg = libjpeg_encode(make_test_picture(width, height, 3), {});
-    const std::string path = scratch.write(name + ".jpg", jpeg);
-    std::vector<Pixel> destination(screen_pixels, sentinel);
-    EXPECT_EQ(output_of([&] { load_jpeg_picture(path.c_str(), destination.data()); }), "") << name;
+    EXPECT_EQ(load(destination, scratch.write(name + ".jpg", jpeg)), "") << name;
     const Bytes decoded = decode_with_ours(jpeg).picture.pixels;  // red, green, blue, 0 per pixel
-    ASSERT_EQ(decoded.size(), 4u * width * height) << name;
     for (std::size_t i = 0; i < destination.size(); ++i) {
       const Pixel want = 4 * i < decoded.size() ? pixel_rgb(decoded[4 * i], decoded[4 * i + 1], decoded[4 * i + 2]) : sentinel;
       ASSERT_EQ(destination[i], want) << name << ": pixel " << i;
     }
   }
-  // Rows of 310 stored as 312 bytes; file row r holds a nonzero index at x == r, index 0 elsewhere.
-  const auto diagonal = [](int x, int r) { return x == r ? 1 + r * 37 % 255 : 0; };
-  const std::string path = scratch.write("wide.bmp", bitmap(310, 64, diagonal));
-  std::vector<Pixel> destination(310 * 64 + 1, sentinel);
-  EXPECT_EQ(output_of([&] { load_bmp_picture(310, 64, path.c_str(), destination.data()); }), "");
-  for (int i = 0; i < 310 * 64; ++i) {
-    ASSERT_EQ(destination[i], i % 310 == 63 - i / 310 ? 0x00000000u : 0x00FFFFFFu) << "x " << i % 310 << ", y " << i / 310;
+  // A 310 x 64 bitmap as the portraits are stored: headers and a palette the loader skips, then file row r (the
+  // bottom first) with a nonzero index at x == r and index 0 elsewhere, each row padded to 312 bytes.
+  Bytes diagonal(14 + 40 + 1024, 0);
+  for (int r = 0; r < 64; ++r) {
+    for (int x = 0; x < 312; ++x) diagonal.push_back(x >= 310 ? 0xEE : x == r ? 1 + r * 37 % 255 : 0);
   }
-  EXPECT_EQ(destination.back(), sentinel) << "past the picture";
-}
-
-TEST(PictureLoader, FailuresReportAndWriteNothingOrWhatCameBefore) {
-  const ScratchDirectory scratch;
+  const std::string portrait = scratch.write("portrait.bmp", diagonal);
+  EXPECT_EQ(load(destination, portrait, 310, 64), "");
+  for (int i = 0; i < screen_pixels; ++i) {
+    const Pixel want = i >= 310 * 64 ? sentinel : i % 310 == 63 - i / 310 ? 0x00000000u : 0x00FFFFFFu;
+    ASSERT_EQ(destination[i], want) << "x " << i % 310 << ", y " << i / 310;
+  }
+  // Failures write nothing, or the lines that came before.
   Bytes truncated = libjpeg_encode(make_test_picture(64, 64, 3), {});
   truncated.resize(truncated.size() * 3 / 4);
-  Bytes black = bitmap(310, 64, [](int, int) { return 1; });
-  const std::string portrait = scratch.write("portrait.bmp", black);
-  black.pop_back();
-  const std::string short_bitmap = scratch.write("short.bmp", black);
+  diagonal.pop_back();
+  const std::string short_bitmap = scratch.write("short.bmp", diagonal);
   const std::string missing = scratch.path() + "/missing";
   const std::string wide = scratch.write("wide.jpg", libjpeg_encode(make_test_picture(641, 480, 3), {}));
   const auto cannot = [&](const char* size) { return "Error: Bitmap \"" + portrait + "\" cannot be " + size + " pixels!\n"; };
@@ -91,12 +76,7 @@ TEST(PictureLoader, FailuresReportAndWriteNothingOrWhatCameBefore) {
       {"bitmap larger than the screen", portrait, 641, 480, cannot("641x480"), false},
   };
   for (const auto& c : cases) {
-    std::vector<Pixel> destination(screen_pixels, sentinel);
-    const std::string output = output_of([&] {
-      if (c.bitmap_width == 0 && c.bitmap_height == 0) load_jpeg_picture(c.path.c_str(), destination.data());
-      else load_bmp_picture(c.bitmap_width, c.bitmap_height, c.path.c_str(), destination.data());
-    });
-    EXPECT_EQ(output, c.message) << c.name;
+    EXPECT_EQ(load(destination, c.path, c.bitmap_width, c.bitmap_height), c.message) << c.name;
     EXPECT_EQ(destination.front() != sentinel, c.writes_some_lines) << c.name;
     EXPECT_EQ(destination[64 * 64], sentinel) << c.name << ": nothing past the picture";
   }

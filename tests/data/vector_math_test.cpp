@@ -4,18 +4,13 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// Rows (first, first + 1, first + 2, first + 3), (first + 4, ...), ...
-Matrix4 counting_matrix(double first) {
-  Matrix4 m;
-  for (int i = 0; i < 16; ++i) m.m[i] = first + i;
-  return m;
-}
+#include <array>
 
 TEST(VectorMath, DivisionsByZeroGiveZeroAndMatricesAreRowMajorOnColumnVectors) {
   Vector3 unit{0, 3, 4};
   vec_normalize(unit);
+  const Matrix4 a{{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}};
+  const Matrix4 b{{16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31}};
   const struct {
     const char* what;
     Vector3 got, expected;
@@ -28,18 +23,14 @@ TEST(VectorMath, DivisionsByZeroGiveZeroAndMatricesAreRowMajorOnColumnVectors) {
       {"vec_add, vec_sub", vec_sub(vec_add({1, 2, 3}, {10, 20, 30}), {4, 4, 4}), {7, 18, 29}},
       {"(0, 3, 4) normalized", unit, {0, 0.6, 0.8}},
       {"identity", mat_transform_point({1.5, -2, 4}, mat_identity()), {1.5, -2, 4}},
-      {"counting matrix: column 3 added, row 3 ignored", mat_transform_point({1, 1, 1}, counting_matrix(1)), {10, 26, 42}},
+      {"b: column 3 added, row 3 ignored", mat_transform_point({1, 1, 1}, b), {70, 86, 102}},
+      // (a b)(0, 1) = 0*17 + 1*21 + 2*25 + 3*29; (b a)(0, 1) = 16*1 + 17*5 + 18*9 + 19*13.
+      {"(a b) and (b a) at (0, 1), a dot product",
+       {mat_mul(a, b).at(0, 1), mat_mul(b, a).at(0, 1), vec_dot({1, 2, 3}, {4, -5, 6})},
+       {158, 510, 12}},
   };
   for (const auto& c : cases) {
-    EXPECT_TRUE(c.got.x == c.expected.x && c.got.y == c.expected.y && c.got.z == c.expected.z)
-        << c.what << ": expected (" << c.expected.x << ", " << c.expected.y << ", " << c.expected.z << "), got ("
-        << c.got.x << ", " << c.got.y << ", " << c.got.z << ")";
+    EXPECT_EQ((std::array{c.got.x, c.got.y, c.got.z}), (std::array{c.expected.x, c.expected.y, c.expected.z}))
+        << c.what;
   }
-  EXPECT_EQ(vec_dot({1, 2, 3}, {4, -5, 6}), 12.0);
-  // (a b)(0, 1) = 0*17 + 1*21 + 2*25 + 3*29; (b a)(0, 1) = 16*1 + 17*5 + 18*9 + 19*13.
-  const Matrix4 a = counting_matrix(0), b = counting_matrix(16);
-  EXPECT_EQ(mat_mul(a, b).at(0, 1), 158.0);
-  EXPECT_EQ(mat_mul(b, a).at(0, 1), 510.0);
 }
-
-}  // namespace

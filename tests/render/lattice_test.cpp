@@ -23,12 +23,7 @@ TEST(Lattice, TransformsIn16Point16ThenProjectsByTheDepthAndKeepsTheScreenPositi
   lattice_fill_grid(mesh.rest);
   lattice_reset(mesh);
   mesh.working[17] = {8, -9, 100000};
-  Matrix4 view = mat_identity();
-  view.at(0, 1) = 0.5;
-  view.at(0, 3) = 0.25;
-  view.at(1, 3) = -1;
-  view.at(2, 3) = 10;
-  lattice_transform(mesh, view);
+  lattice_transform(mesh, Matrix4{{1, 0.5, 0, 0.25, 0, 1, 0, -1, 0, 0, 1, 10, 0, 0, 0, 1}});  // rows
   lattice_project(mesh, 320, 320, 240);
   EXPECT_EQ(text(mesh.working[3435]), text({147456, -196608, 983040}));  // (2.25, -3, 15)
   EXPECT_EQ(text(mesh.projected[3435]), text({368, 176, 15}));
@@ -36,17 +31,17 @@ TEST(Lattice, TransformsIn16Point16ThenProjectsByTheDepthAndKeepsTheScreenPositi
   EXPECT_EQ(text(mesh.working[17]), text({245760, -655360, -2035679232}));
   EXPECT_EQ(mesh.projected[17].z, -1);
 
-  const struct {
-    std::int32_t z, depth;
-  } cases[] = {{0, -1}, {-65536, -1}, {INT32_MIN, -1}, {1, 0}, {65536, 1}, {7 * 65536 + 65535, 7}, {INT32_MAX, 32767}};
-  for (const auto& c : cases) {
+  const std::pair<std::int32_t, std::int32_t> depths[] = {{0, -1},    {-65536, -1},           {INT32_MIN, -1},   {1, 0},
+                                                          {65536, 1}, {7 * 65536 + 65535, 7}, {INT32_MAX, 32767}};
+  for (const auto& [z, depth] : depths) {
     LatticeMesh one;
     lattice_mesh_build(one, 1, 0);
     one.projected[0] = {11, 22, 5};
-    one.working[0] = {65536, -65536, c.z};
+    one.working[0] = {65536, -65536, z};
     lattice_project(one, 320, 320, 240);
-    EXPECT_TRUE(one.projected[0].z == c.depth && (c.depth >= 0 || one.projected[0].x == 11))
-        << "z " << c.z << ": expected depth " << c.depth << " (screen position kept if behind), got " << text(one.projected[0]);
+    EXPECT_TRUE(one.projected[0].z == depth && (depth >= 0 || one.projected[0].x == 11))
+        << "z " << z << ": expected depth " << depth << " (screen position kept if behind), got "
+        << text(one.projected[0]);
   }
 }
 

@@ -5,9 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "shell/pixels/screen_buffer.h"
@@ -15,12 +16,8 @@
 
 namespace {
 
-struct Drawn {
-  int x, y;
-  Pixel value;
-};
+using Drawn = std::tuple<int, int, Pixel>;           // x, y, value
 constexpr Pixel c = 0x9010F030, twice = 0xFF20FF60;  // bytes added with saturation
-constexpr double nan = std::numeric_limits<double>::quiet_NaN(), infinity = std::numeric_limits<double>::infinity();
 
 std::vector<Drawn> column_pair(int x, int y0, int y1) {
   std::vector<Drawn> pixels;
@@ -30,7 +27,7 @@ std::vector<Drawn> column_pair(int x, int y0, int y1) {
 
 // The start pixel of an x-major line becomes the larger of its value and
 // the colour; the others get the colour added.
-TEST(DrawLineAdd, LinesPixelByPixel) {
+TEST(DrawLineAdd, LinesPixelByPixelAndOnScreenLinesReachTheirFarEnd) {
   const std::vector<Drawn> horizontal = {{10, 10, c}, {11, 10, c}, {12, 10, twice}, {13, 10, twice}, {14, 10, c}};
   const struct {
     const char* what;
@@ -41,7 +38,7 @@ TEST(DrawLineAdd, LinesPixelByPixel) {
       {"horizontal, drawn backwards", 13, 10, 10, 10, horizontal},
       {"vertical: the start pixel is left alone", 10, 10, 10, 13, column_pair(10, 11, 13)},
       {"vertical, drawn backwards", 10, 13, 10, 10, column_pair(10, 11, 13)},
-      {"towards (20, -infinity): straight up, pulled onto (10, 0)", 10, 10, 20, -infinity, column_pair(10, 1, 10)},
+      {"towards (20, -infinity): straight up, pulled onto (10, 0)", 10, 10, 20, -INFINITY, column_pair(10, 1, 10)},
       {"diagonal, truncated end points", 5.9, 5.2, 7.1, 7.8, {{5, 5, c}, {6, 6, c}, {7, 6, c}, {7, 7, c}, {8, 7, c}}},
       {"dot", 3, 4, 3.5, 4.9, {{3, 4, c}}},
       {"beyond the left edge: clipped to a dot", -100, 50, -10, 60, {{0, 61, c}}},
@@ -49,12 +46,12 @@ TEST(DrawLineAdd, LinesPixelByPixel) {
        {{637, 5, c}, {638, 5, c}, {639, 5, twice}, {0, 6, c}}},
       {"the last pixel has no right-hand neighbour", 639, 477, 639, 479, {{639, 478, c}, {0, 479, c}, {639, 479, c}}},
       {"far below: dropped after clipping", 10, 900, 20, 1000, {}},
-      {"NaN end point", 10, 10, nan, 20, {}},
-      {"infinite and NaN end point", infinity, nan, 20, 10, {}},
+      {"NaN end point", 10, 10, NAN, 20, {}},
+      {"infinite and NaN end point", INFINITY, NAN, 20, 10, {}},
   };
   for (const auto& k : cases) {
     ScreenBuffer expected, got;
-    for (const Drawn& p : k.expected) expected[p.y * screen_width + p.x] = p.value;
+    for (const auto& [x, y, value] : k.expected) expected[y * screen_width + x] = value;
     draw_line_add(k.x1, k.y1, k.x2, k.y2, c, got.pixels());
     EXPECT_TRUE(same_picture("draw_line_add", expected.pixels(), got.pixels())) << k.what;
     EXPECT_EQ(got[screen_pixels], 0u) << k.what << ": written past the end";
@@ -63,12 +60,8 @@ TEST(DrawLineAdd, LinesPixelByPixel) {
   buffer[10 * 640 + 10] = c + 1;
   draw_line_add(10, 10, 13, 10, c, buffer.pixels());
   EXPECT_EQ(buffer[10 * 640 + 10], c + 1) << "the start pixel keeps its larger value";
-}
-
-// On-screen lines reach their far end and touch at most two pixels per step.
-TEST(DrawLineAdd, OnScreenLinesReachTheirFarEnd) {
+  // On-screen lines reach their far end and touch at most two pixels per step.
   std::mt19937 random(13);
-  ScreenBuffer buffer;
   for (int i = 0; i < 500; ++i) {
     const int x1 = random() % 640, y1 = random() % 480, x2 = random() % 640, y2 = random() % 480;
     buffer.clear();

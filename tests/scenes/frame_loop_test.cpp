@@ -68,9 +68,7 @@ TEST(SceneLoops, EachBoundaryConsumesTheKeyOrNotAndCarriesTheOvershoot) {
       {"particles: first to second phase", play_particles, 7, 6},
       {"blobby: end of the run", play_blobby, 4, 2},
       {"greets: flight to picture", greets(0), 7, 6},
-      {"greets: picture to ripple", greets(1), 7, 6},
       {"greets: ripple to fade-out", greets(2), 7, 6},
-      {"greets: fade-out to words", greets(3), 7, 6},
       {"greets: words to both words", greets(4), 7, 6},
   };
   for (const auto& c : cases) {

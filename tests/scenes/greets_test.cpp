@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "scene_rig.h"
@@ -32,9 +33,9 @@ TEST(GreetsRipple, NodesSwingInRingsFromTheCentreAndStopOnTheEdges) {
     grid.phase = phase;
     greets_build_ripple_grid(grid);
     const int n = node_grid_node(row, column);
-    EXPECT_TRUE(grid.phase == (phase + 10) % 400 && from_fixed(grid.x[n]) == x && from_fixed(grid.y[n]) == y)
-        << "phase " << phase << " node (" << row << ", " << column << "): got (" << from_fixed(grid.x[n]) << ", "
-        << from_fixed(grid.y[n]) << "), phase " << grid.phase;
+    EXPECT_EQ(std::tuple(from_fixed(grid.x[n]), from_fixed(grid.y[n]), grid.phase),
+              std::tuple(x, y, (phase + 10) % 400))
+        << "phase " << phase << ", node (" << row << ", " << column << "): x, y and the phase after";
   }
 }
 

@@ -55,10 +55,9 @@ TEST(ShadeBlocks, FillsEachBlockBesideAVisitedHitOnceBlendingOnlyWhenAllFourCorn
     int filled = 0;
     for (const auto& row : caster->block_filled) filled += static_cast<int>(std::count(row.begin(), row.end(), true));
     const MetaballMarchTally& tally = caster->field.tally;
-    EXPECT_TRUE(filled == marched + blended && tally.pixel_marches == 64 * marched &&
-                tally.normal_marches == 4 * blended)
-        << name << ": " << filled << " blocks filled, " << tally.pixel_marches << " pixel and " << tally.normal_marches
-        << " normal marches";
+    EXPECT_EQ(std::tuple(filled, tally.pixel_marches, tally.normal_marches),
+              std::tuple(marched + blended, 64 * marched, 4 * blended))
+        << name << ": blocks filled, pixel and normal marches";
   }
 }
 

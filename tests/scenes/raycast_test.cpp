@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -16,14 +15,6 @@
 
 namespace {
 
-int at(int x, int y) { return y * screen_width + x; }
-
-std::vector<RayTableEntry> filled_ray_table() {
-  std::vector<RayTableEntry> table(ray_table_entries);
-  raycast_build_ray_table(table.data());
-  return table;
-}
-
 TEST(RaycastRays, ARayWritesFromItsStartToShortOfItsTargetAndNothingWithAnEndOffTheScreen) {
   const std::array<int, 5> cases[] = {
       // from (x0, y0) to (x1, y1): pixels written, each 0xFF from the full mask
@@ -31,7 +22,8 @@ TEST(RaycastRays, ARayWritesFromItsStartToShortOfItsTargetAndNothingWithAnEndOff
       {0, 200, 300, 200, 275}, {300, 300, 100, 300, 175}, {100, 50, 100, 400, 325}, {300, 300, 300, 100, 175},
       {40, 40, 40, 40, 0},     {-1, 100, 300, 100, 0},    {100, 480, 100, 0, 0},    {100, 100, 640, 100, 0},
   };
-  const std::vector<RayTableEntry> table = filled_ray_table();
+  std::vector<RayTableEntry> table(ray_table_entries);
+  raycast_build_ray_table(table.data());
   ScreenBuffer mask;
   fill(mask, 0xFF);
   for (const auto& [x0, y0, x1, y1, lit] : cases) {
@@ -46,7 +38,8 @@ TEST(RaycastRays, ARayWritesFromItsStartToShortOfItsTargetAndNothingWithAnEndOff
 TEST(RaycastRays, LightDecaysPerPixelEachMaskPixelRefillsItTheAddSaturatesAndARayStopsAt400) {
   // Mask pixels 0, 100 and 150 steps along a ray of 629 into red; the work
   // pixel 50 steps along already holds red 200.
-  const std::vector<RayTableEntry> table = filled_ray_table();
+  std::vector<RayTableEntry> table(ray_table_entries);
+  raycast_build_ray_table(table.data());
   for (int decay : {0, 2, 3, 255}) {
     ScreenBuffer mask, work;
     for (int k : {0, 100, 150}) mask[at(10 + k, 5)] = 0xFF;

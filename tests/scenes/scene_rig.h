@@ -47,3 +47,5 @@ std::string pixel_text(Pixel p);  // 0x00RRGGBB
 std::string vector_text(const Vector3& v);
 void fill(ScreenBuffer& buffer, Pixel value);
 int lit_pixels(const Pixel* picture);  // how many of a 640 x 480 picture's pixels are not 0
+// The index of pixel (x, y) in a 640 x 480 picture.
+inline int at(int x, int y) { return y * screen_width + x; }

@@ -14,10 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Enough keys waiting from the start to end every frame loop at its first
-// test: the run takes moments whatever the scenes' data asks for.
-const std::string keys_ending_every_loop = keys_at(1, 64);
-
 TEST(RenderTool, UsageErrorsAndHelpSayWhatTheyMustAndExitWithTheirStatus) {
   struct Case {
     std::vector<std::string> arguments;
@@ -57,26 +53,23 @@ TEST(RenderTool, UsageErrorsAndHelpSayWhatTheyMustAndExitWithTheirStatus) {
 }
 
 TEST(RenderTool, WritesTheChosenFramesAsPngNamedByTheirNumber) {
-  struct Case {
-    std::vector<std::string> choice;
-    std::set<std::string> expected;
-  };
-  const Case cases[] = {
+  const std::pair<std::vector<std::string>, std::set<std::string>> cases[] = {
       {{}, {"000000.png", "000001.png", "000002.png"}},
       {{"--every", "2"}, {"000000.png", "000002.png"}},
       {{"--at", "2,1,99"}, {"000001.png", "000002.png"}},
   };
-  for (const Case& c : cases) {
+  for (const auto& [choice, expected] : cases) {
     ScratchDirectory scratch;
     const fs::path folder = scratch.path();
-    // A relative directory, from where the user stands.
-    std::vector<std::string> arguments = {"--frames", "out/frames", "--keys", keys_ending_every_loop};
-    arguments.insert(arguments.end(), c.choice.begin(), c.choice.end());
+    // A relative directory, from where the user stands; keys waiting from the start end every frame loop at its
+    // first test, so the run takes moments whatever the scenes' data asks for.
+    std::vector<std::string> arguments = {"--frames", "out/frames", "--keys", keys_at(1, 64)};
+    arguments.insert(arguments.end(), choice.begin(), choice.end());
     const ChildResult result = render(arguments, folder);
     ASSERT_TRUE(result.exited && result.status == 0) << result.describe();
-    const std::string shown = c.choice.empty() ? "all" : c.choice[0];
-    EXPECT_EQ(files_in(folder / "out/frames"), c.expected) << shown;
-    const PngPicture first = read_png(folder / "out/frames" / *c.expected.begin());
+    const std::string shown = choice.empty() ? "all" : choice[0];
+    EXPECT_EQ(files_in(folder / "out/frames"), expected) << shown;
+    const PngPicture first = read_png(folder / "out/frames" / *expected.begin());
     EXPECT_EQ(std::to_string(first.width) + "x" + std::to_string(first.height), "640x480") << shown;
   }
 }
@@ -85,7 +78,7 @@ TEST(RenderTool, AFrameThatCannotBeWrittenEndsTheRunWithAnError) {
   ScratchDirectory scratch;
   const fs::path frames = fs::path(scratch.path()) / "frames";
   fs::create_directories(frames / "000000.png");  // a directory where the file should go
-  const ChildResult result = render({"--frames", frames.string(), "--keys", keys_ending_every_loop});
+  const ChildResult result = render({"--frames", frames.string(), "--keys", keys_at(1, 64)});
   EXPECT_TRUE(result.exited && result.status == 1) << result.describe();
   EXPECT_NE(result.err.find("Cannot write frame 0"), std::string::npos) << result.describe();
 }

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include "support/picture_check.h"
@@ -17,18 +16,11 @@ TEST(FrameScaler, EveryPixelBecomesAFactorByFactorBlock) {
                                     1, 1, 2, 2, 3, 3,  //
                                     4, 4, 5, 5, 6, 6,  //
                                     4, 4, 5, 5, 6, 6};
-  FrameScaler by_two(2, 3, 2);
-  EXPECT_TRUE(same_picture("frame_scaler_x2", twice.data(), by_two.scale(picture.data()), 6, 4));
-
-  FrameScaler by_three(3, 3, 2);
-  std::vector<Pixel> thrice;
-  for (int y = 0; y < 6; ++y) {
-    for (int x = 0; x < 9; ++x) thrice.push_back(picture[(y / 3) * 3 + x / 3]);
-  }
-  EXPECT_TRUE(same_picture("frame_scaler_x3", thrice.data(), by_three.scale(picture.data()), 9, 6));
-
-  FrameScaler by_one(1, 3, 2);
-  EXPECT_EQ(by_one.scale(picture.data()), picture.data()) << "factor 1 copies nothing";
+  EXPECT_TRUE(same_picture("frame_scaler_x2", twice.data(), FrameScaler(2, 3, 2).scale(picture.data()), 6, 4));
+  std::vector<Pixel> thrice;  // pixel (x, y) of 9 x 6 is (x / 3, y / 3) of the picture
+  for (int i = 0; i < 9 * 6; ++i) thrice.push_back(picture[i / 9 / 3 * 3 + i % 9 / 3]);
+  EXPECT_TRUE(same_picture("frame_scaler_x3", thrice.data(), FrameScaler(3, 3, 2).scale(picture.data()), 9, 6));
+  EXPECT_EQ(FrameScaler(1, 3, 2).scale(picture.data()), picture.data()) << "factor 1 copies nothing";
 }
 
 }  // namespace

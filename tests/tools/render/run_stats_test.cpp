@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -14,14 +15,11 @@
 namespace {
 
 TEST(RunStats, SummarisesFrameTimes) {
-  struct Case {
-    std::vector<double> times;
-    TimeSummary expected;
-  };
   std::vector<double> hundred, two_hundred_one;
   for (int i = 100; i >= 1; --i) hundred.push_back(i);  // unsorted on purpose
   for (int i = 1; i <= 201; ++i) two_hundred_one.push_back(i);
-  const Case cases[] = {
+  // Times, and their mean, median, 99th percentile and maximum.
+  const std::pair<std::vector<double>, std::array<double, 4>> cases[] = {
       {{}, {0, 0, 0, 0}},
       {{4}, {4, 4, 4, 4}},
       {{3, 1, 2}, {2, 2, 3, 3}},
@@ -29,25 +27,16 @@ TEST(RunStats, SummarisesFrameTimes) {
       {hundred, {50.5, 50.5, 99, 100}},         // rank ceil(0.99 x 100) = 99
       {two_hundred_one, {101, 101, 199, 201}},  // rank ceil(198.99) = 199
   };
-  for (const Case& c : cases) {
-    const TimeSummary got = summarize_times(c.times);
-    const auto text = [](const TimeSummary& t) {
-      return std::to_string(t.mean_ms) + " " + std::to_string(t.median_ms) + " " + std::to_string(t.p99_ms) + " " +
-             std::to_string(t.max_ms);
-    };
-    EXPECT_EQ(text(got), text(c.expected)) << c.times.size() << " times: mean, median, p99, max";
+  for (const auto& [times, expected] : cases) {
+    const TimeSummary got = summarize_times(times);
+    EXPECT_EQ((std::array{got.mean_ms, got.median_ms, got.p99_ms, got.max_ms}), expected) << times.size() << " times";
   }
 }
 
 TEST(RunStats, AFrameBelongsToTheSceneWhoseRunIsInProgressAndTheReportsListThemInOrder) {
   RunStatsRecorder recorder;
   const auto step = [&](SequenceStep s, const char* name) { recorder.before(SequenceEvent{s, name, nullptr}); };
-  const auto frame = [&](double compose_ms, bool timed = true) {
-    ptc::HeadlessFrame f;
-    f.timed = timed;
-    f.compose_seconds = compose_ms / 1000.0;
-    recorder.frame(f);
-  };
+  const auto frame = [&](double ms, bool timed = true) { recorder.frame({0, 0, nullptr, timed, ms / 1000.0}); };
   step(SequenceStep::present_picture, "loading picture");
   frame(0, false);
   step(SequenceStep::run_scene, "first");
