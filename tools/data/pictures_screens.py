@@ -22,7 +22,7 @@ TV_MASK_FORM = JpegForm(sampling="1x1", progressive=True, quality=95)
 # stars, each of which throws a thin streak of each light's colour.
 TITLE_TEXT = "QUORVANE"
 TITLE_CENTRE = (320, 88)
-TITLE_SIZE = 101
+TITLE_SIZE = 101  # as large as fits: the letters span columns 28 to 617
 TITLE_SPACING = 2
 CREDIT_TEXT = "BRASKLET PRODUCTIONS"
 CREDIT_CENTRE = (320, 430)
