@@ -61,6 +61,7 @@ GREETED_GROUPS = [
 ]
 # Near white, so that each of the tv filter's red, green and blue rows shows it.
 GREETS_TEXT, GREETS_GLOW = (255, 250, 238), (200, 120, 40)
+GREETS_GLOW_RADIUS, GREETS_GLOW_STRENGTH = 6, 1.4
 # A wide violet haze behind the names: it lights the space between them,
 # which the ripple, the blur and the scan lines otherwise leave dark.
 GREETS_HAZE, GREETS_HAZE_RADIUS, GREETS_HAZE_STRENGTH = (110, 60, 150), 22, 3.0
@@ -93,7 +94,7 @@ def make_greets():
         lambda v: clamp_byte(v * GREETS_HAZE_STRENGTH))
     black = Image.new("RGB", (WIDTH, HEIGHT), (0, 0, 0))
     picture = Image.composite(Image.new("RGB", (WIDTH, HEIGHT), GREETS_HAZE), black, haze)
-    return glow_onto(picture, letters, GREETS_TEXT, GREETS_GLOW, 6, 1.4)
+    return glow_onto(picture, letters, GREETS_TEXT, GREETS_GLOW, GREETS_GLOW_RADIUS, GREETS_GLOW_STRENGTH)
 
 
 def generate(out_dir):

@@ -8,8 +8,9 @@ UNITS_PER_SECOND = 6.25
 MUSIC_BAR = 50
 
 SCENES = {
-    # A short lead-in, then the fade: the shorter the scene, the faster the
-    # streaks shorten and the picture darkens, so it stays short.
+    # After a 1.6-second lead-in the picture fades over the rest of the scene
+    # while the streaks shorten; over 16 seconds that happens at a pace the
+    # eye follows, where 32 seconds left a dim title waiting.
     "raycast": {"duration": 100.0},
     "lattice": {
         "transition": 50,
