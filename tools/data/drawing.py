@@ -14,6 +14,7 @@ WIDTH, HEIGHT = 640, 480
 FONT_DIR = "/usr/share/fonts/truetype/dejavu"
 SANS = "DejaVuSans.ttf"
 SANS_BOLD = "DejaVuSans-Bold.ttf"
+SANS_CONDENSED_BOLD = "DejaVuSansCondensed-Bold.ttf"
 SERIF = "DejaVuSerif.ttf"
 SERIF_BOLD = "DejaVuSerif-Bold.ttf"
 

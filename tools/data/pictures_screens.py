@@ -1,29 +1,91 @@
 """The screen-wide pictures of the opening: the loading screen, the title
 that the raycast scene turns into its light mask, and the tv mask that is
 subtracted from every shown frame."""
+import math
 import random
 
-from PIL import Image, ImageDraw, ImageFilter
+from PIL import Image, ImageChops, ImageDraw, ImageFilter
 
-from drawing import (save_pictures, HEIGHT, JpegForm, SANS_BOLD, SERIF, WIDTH, clamp_byte, downsample,
-                     font, from_function, glow_onto, mix, supersampled, text_mask, vertical_gradient)
+from drawing import (save_pictures, HEIGHT, JpegForm, SANS_BOLD, SANS_CONDENSED_BOLD, SERIF, WIDTH, clamp_byte,
+                     downsample, font, from_function, glow_onto, mix, supersampled, text_mask, vertical_gradient)
 
 INTRO_FORM = JpegForm(sampling="2x2", progressive=True, quality=90)
 # Clean mask edges: no chroma subsampling and little quantisation noise.
 TITLE_FORM = JpegForm(sampling="1x1", quality=100)
 TV_MASK_FORM = JpegForm(sampling="1x1", progressive=True, quality=95)
 
+# The raycast scene lights every ray that crosses the title's black from
+# there to the ray's end, and for its first 1.6 seconds nothing fades: a
+# title in the middle of the screen, seen from the lights below it, would
+# throw one solid fan. So the words keep to the top and bottom edges, where
+# the rays end a few pixels past them, and the middle holds only small
+# stars, each of which throws a thin streak of each light's colour.
 TITLE_TEXT = "QUORVANE"
-TITLE_CENTRE = (320, 228)
-TITLE_SIZE = 84
-TITLE_SPACING = 4
+TITLE_CENTRE = (320, 88)
+TITLE_SIZE = 101  # as large as fits: the letters span columns 28 to 617
+TITLE_SPACING = 2
+CREDIT_TEXT = "BRASKLET PRODUCTIONS"
+CREDIT_CENTRE = (320, 430)
+CREDIT_SIZE = 32
+CREDIT_SPACING = 4
 # Thickens the letters so that their interiors stay pure black after encoding.
 TITLE_STROKE = 4
+CREDIT_STROKE = 3
+
+STAR_COUNT = 18
+STAR_RADIUS = 5
+STAR_AREA = (40, 170, 600, 396)  # left, top, right, bottom
+STAR_SPACING = 60
+# A light passing over a star lights all its rays there: a disc of light.
+STAR_CLEARANCE = 34
+# Stars near the lights' start flood the screen before the fade begins.
+STAR_LEAD_IN_CLEARANCE = 90
+LEAD_IN_ANGLE = 0.32 * 1.6  # how far the lights turn before the fade: 0.32 radians a second
+STAR_SEED = 5
+STAR_ATTEMPTS = 5000
 
 
-def title_letters():
-    """Coverage mask of the title's letters, as drawn into data/title.jpg."""
-    return text_mask(TITLE_TEXT, font(SANS_BOLD, TITLE_SIZE), TITLE_CENTRE, TITLE_SPACING, stroke=TITLE_STROKE)
+def light_positions(angle):
+    """The three lights of the raycast scene at light angle `angle`, in pixels."""
+    return [(320 + 160 * math.sin(angle), 240 + 120 * math.cos(angle)),
+            (320 + 160 * math.sin(angle + 0.4), 240 + 120 * math.cos(angle + 0.6)),
+            (320 + 160 * math.sin(angle + 0.6), 240 + 120 * math.cos(angle + 1))]
+
+
+def sampled_lights(first, last, count):
+    return [p for i in range(count) for p in light_positions(first + (last - first) * i / (count - 1))]
+
+
+def title_stars():
+    """Star centres, scattered at random (from a fixed seed) over the
+    middle, apart from each other, off the lights' paths and away from
+    where the lights are during the lead-in."""
+    path = sampled_lights(0.0, 2 * math.pi, 400)
+    lead_in = sampled_lights(0.0, LEAD_IN_ANGLE, 20)
+    chance = random.Random(STAR_SEED)
+    left, top, right, bottom = STAR_AREA
+    stars = []
+    for _ in range(STAR_ATTEMPTS):
+        x, y = chance.uniform(left, right), chance.uniform(top, bottom)
+        if (all(math.dist((x, y), p) >= STAR_CLEARANCE for p in path)
+                and all(math.dist((x, y), p) >= STAR_LEAD_IN_CLEARANCE for p in lead_in)
+                and all(math.dist((x, y), s) >= STAR_SPACING for s in stars)):
+            stars.append((x, y))
+            if len(stars) == STAR_COUNT:
+                return stars
+    raise ValueError(f"only {len(stars)} of {STAR_COUNT} stars fit")
+
+
+def title_mask():
+    """Coverage of what data/title.jpg draws black: the title, the credit
+    line and the stars."""
+    mask = ImageChops.lighter(
+        text_mask(TITLE_TEXT, font(SANS_CONDENSED_BOLD, TITLE_SIZE), TITLE_CENTRE, TITLE_SPACING, stroke=TITLE_STROKE),
+        text_mask(CREDIT_TEXT, font(SANS_BOLD, CREDIT_SIZE), CREDIT_CENTRE, CREDIT_SPACING, stroke=CREDIT_STROKE))
+    draw = ImageDraw.Draw(mask)
+    for x, y in title_stars():
+        draw.ellipse([x - STAR_RADIUS, y - STAR_RADIUS, x + STAR_RADIUS, y + STAR_RADIUS], fill=255)
+    return mask
 
 
 def make_intro():
@@ -73,7 +135,7 @@ def title_ground(x, y):
 def make_title():
     picture = from_function(title_ground)
     black = Image.new("RGB", picture.size, (0, 0, 0))
-    return Image.composite(black, picture, title_letters().point(lambda v: 255 if v >= 128 else 0))
+    return Image.composite(black, picture, title_mask().point(lambda v: 255 if v >= 128 else 0))
 
 
 def tv_mask_level(x, y):

@@ -4,10 +4,10 @@ the eight word pictures (two per scene) and the greetings list.
 Black adds nothing, so only the letters and their halo show."""
 import os
 
-from PIL import Image
+from PIL import Image, ImageChops, ImageFilter
 
-from drawing import (HEIGHT, JpegForm, SANS_BOLD, SERIF, SERIF_BOLD, WIDTH, font, glow_onto, save_jpeg,
-                     text_mask)
+from drawing import (HEIGHT, JpegForm, SANS_BOLD, SANS_CONDENSED_BOLD, SERIF, SERIF_BOLD, WIDTH, clamp_byte, font,
+                     glow_onto, save_jpeg, text_mask)
 
 WORDS_FORM = JpegForm(sampling="2x1", quality=92)
 # The closing pair: 4:2:2 again, but cut into restart intervals of seven MCUs.
@@ -54,23 +54,47 @@ CLOSING_FIRST = [Line("THANKS", (320, 168), 72, spacing=16),
 CLOSING_SECOND = [Line("Quorvane", (320, 326), 34, face=SERIF_BOLD, spacing=4),
                   Line("by Brasklet productions", (320, 364), 24, face=SERIF, spacing=2)]
 
+# Eight short names, so that the letters can be large.
 GREETED_GROUPS = [
-    "Glimmerdrift", "Octopoda", "Velvet Lathe", "Moss & Cobalt", "Tidewright", "Sixteen Owls",
-    "Quillfire", "Brine Theory", "Mothlight", "Tin Orchard", "Hollow Static", "Wobblecore",
+    "Glimmerdrift", "Octopoda", "Velvet Lathe", "Tin Orchard",
+    "Tidewright", "Sixteen Owls", "Quillfire", "Mothlight",
 ]
 # Near white, so that each of the tv filter's red, green and blue rows shows it.
-GREETS_TEXT, GREETS_GLOW = (255, 250, 238), (170, 110, 40)
+GREETS_TEXT, GREETS_GLOW = (255, 250, 238), (200, 120, 40)
+GREETS_GLOW_RADIUS, GREETS_GLOW_STRENGTH = 6, 1.4
+# A wide violet haze behind the names: it lights the space between them,
+# which the ripple, the blur and the scan lines otherwise leave dark.
+GREETS_HAZE, GREETS_HAZE_RADIUS, GREETS_HAZE_STRENGTH = (110, 60, 150), 22, 3.0
+GREETS_NAME_SIZE, GREETS_NAME_WIDTH = 46, 276  # pixels: a column is 288 wide
+
+
+def greets_name_size():
+    """The largest size, up to GREETS_NAME_SIZE, at which every name fits a column."""
+    for size in range(GREETS_NAME_SIZE, 0, -1):
+        typeface = font(SANS_CONDENSED_BOLD, size)
+        if all(typeface.getlength(name) + len(name) - 1 <= GREETS_NAME_WIDTH for name in GREETED_GROUPS):
+            return size
+    raise ValueError(f"the names do not fit {GREETS_NAME_WIDTH} pixels")
 
 
 def make_greets():
-    """The greetings, inside the black border the scene draws (16 pixels),
-    in letters big enough to read through the tv filter's stripes."""
-    lines = [Line("GREETINGS TO", (320, 68), 44, spacing=10)]
+    """The greetings, inside the black border the scene draws (16 pixels):
+    eight names in two columns, in bold letters as large as a column allows,
+    so that they read through the ripple, the blur and the tv filter."""
+    lines = [Line("GREETINGS TO", (320, 62), 46, spacing=10)]
+    size = greets_name_size()
     half = len(GREETED_GROUPS) // 2
     for i, name in enumerate(GREETED_GROUPS):
         column, row = divmod(i, half)
-        lines.append(Line(name, (174 + 292 * column, 142 + 52 * row), 31, spacing=1))
-    return words_picture(lines, GREETS_TEXT, GREETS_GLOW, glow_radius=4, glow_strength=0.5)
+        lines.append(Line(name, (176 + 288 * column, 150 + 86 * row), size, SANS_CONDENSED_BOLD, spacing=1))
+    letters = Image.new("L", (WIDTH, HEIGHT), 0)
+    for line in lines:
+        letters = ImageChops.lighter(letters, line.mask())
+    haze = letters.filter(ImageFilter.GaussianBlur(GREETS_HAZE_RADIUS)).point(
+        lambda v: clamp_byte(v * GREETS_HAZE_STRENGTH))
+    black = Image.new("RGB", (WIDTH, HEIGHT), (0, 0, 0))
+    picture = Image.composite(Image.new("RGB", (WIDTH, HEIGHT), GREETS_HAZE), black, haze)
+    return glow_onto(picture, letters, GREETS_TEXT, GREETS_GLOW, GREETS_GLOW_RADIUS, GREETS_GLOW_STRENGTH)
 
 
 def generate(out_dir):

@@ -1,5 +1,5 @@
 """The four member portraits of the lattice scene: 310 x 64 two-colour
-bitmaps with each member's handle, role and a small emblem.
+bitmaps, each member's handle in letters as large as the bitmap allows.
 
 The loader reads them as uncompressed 8-bit Windows bitmaps with a full
 256-entry palette and rows padded to 312 bytes, bottom row first; palette
@@ -9,16 +9,17 @@ inside them.
 
 The scene blurs a portrait horizontally in place, each pixel from its
 neighbours two and four pixels away with the left ones already blurred, so
-every stroke smears several pixels to the right, even at the portrait's
-moment. Letters are therefore bold and set wide apart, or they run
-together into a bar."""
-import math
+every stroke smears to the right, a little more with every pass: one pass
+near the portrait's moment, one more for each scene-time unit further away.
+Tall, bold letters set wide apart keep a gap between them through three or
+four passes, so the handle reads for several seconds; small letters or a
+second line would run together into a bar at the second pass."""
 import os
 import struct
 
 from PIL import Image, ImageDraw
 
-from drawing import SANS_BOLD, font
+from drawing import SANS_CONDENSED_BOLD, font
 
 PORTRAIT_WIDTH, PORTRAIT_HEIGHT = 310, 64
 ROW_BYTES = 312
@@ -27,73 +28,56 @@ DRAWN_COLUMNS = range(4, 306)
 DRAWN_ROWS = range(0, 63)
 SCALE = 4
 
-
-def emblem_gear(draw, cx, cy, r):
-    teeth = 8
-    points = []
-    for i in range(teeth * 4):
-        a = 2 * math.pi * i / (teeth * 4)
-        radius = r if (i % 4) in (1, 2) else r * 0.74
-        points.append((cx + radius * math.cos(a), cy + radius * math.sin(a)))
-    draw.polygon(points, fill=255)
-    draw.ellipse([cx - r * 0.32, cy - r * 0.32, cx + r * 0.32, cy + r * 0.32], fill=0)
-
-
-def emblem_notes(draw, cx, cy, r):
-    w = r * 0.16
-    for dx, dy in ((-0.5, 0.45), (0.45, 0.3)):
-        x, y = cx + dx * r, cy + dy * r
-        draw.ellipse([x - r * 0.32, y - r * 0.22, x + r * 0.32, y + r * 0.22], fill=255)
-    draw.rectangle([cx - 0.5 * r + 0.32 * r - w, cy - 0.75 * r, cx - 0.5 * r + 0.32 * r, cy + 0.45 * r], fill=255)
-    draw.rectangle([cx + 0.45 * r + 0.32 * r - w, cy - 0.9 * r, cx + 0.45 * r + 0.32 * r, cy + 0.3 * r], fill=255)
-    draw.polygon([(cx - 0.18 * r - w, cy - 0.75 * r), (cx + 0.77 * r, cy - 0.9 * r),
-                  (cx + 0.77 * r, cy - 0.62 * r), (cx - 0.18 * r - w, cy - 0.47 * r)], fill=255)
-
-
-def emblem_eye(draw, cx, cy, r):
-    draw.ellipse([cx - r, cy - r * 0.62, cx + r, cy + r * 0.62], fill=255)
-    draw.ellipse([cx - r * 0.82, cy - r * 0.46, cx + r * 0.82, cy + r * 0.46], fill=0)
-    draw.ellipse([cx - r * 0.42, cy - r * 0.42, cx + r * 0.42, cy + r * 0.42], fill=255)
-    draw.ellipse([cx - r * 0.16, cy - r * 0.16, cx + r * 0.16, cy + r * 0.16], fill=0)
-
-
-def emblem_star(draw, cx, cy, r):
-    points = []
-    for i in range(10):
-        a = -math.pi / 2 + i * math.pi / 5
-        radius = r if i % 2 == 0 else r * 0.42
-        points.append((cx + radius * math.cos(a), cy + radius * math.sin(a)))
-    draw.polygon(points, fill=255)
-
-
 MEMBERS = [
-    ("ramblekin.bmp", "RAMBLEKIN", "code", emblem_gear),
-    ("quib.bmp", "QUIB", "music", emblem_notes),
-    ("dorvan.bmp", "DORVAN", "graphics", emblem_eye),
-    ("pelk.bmp", "PELK", "design", emblem_star),
+    ("ramblekin.bmp", "RAMBLEKIN"),
+    ("quib.bmp", "QUIB"),
+    ("dorvan.bmp", "DORVAN"),
+    ("pelk.bmp", "PELK"),
 ]
 
-
-HANDLE_SIZE, HANDLE_TRACKING = 29, 6.5   # pixels
-ROLE_SIZE, ROLE_TRACKING = 16, 5
-
-
-def spaced_text(draw, x, baseline, text, typeface, tracking):
-    """Text with `tracking` pixels of extra space after every letter."""
-    for letter in text:
-        draw.text((x, baseline), letter, font=typeface, fill=255, anchor="ls")
-        x += typeface.getlength(letter) + tracking
+# The handle's box, in bitmap pixels. The portrait is shown from the screen's
+# left edge, whose first columns the tv mask darkens, so the letters start a
+# little in.
+HANDLE_LEFT, HANDLE_RIGHT = 20, 300
+HANDLE_MIDDLE = 31                    # capitals centred on this row
+HANDLE_BOTTOM = 61                    # the lowest ink row, a tail included
+HANDLE_CAP_HEIGHT = 46                # at most
+MIN_TRACKING, MAX_TRACKING = 8, 26    # extra space after each letter
 
 
-def draw_portrait(handle, role, emblem):
+def cap_height(typeface):
+    return -typeface.getbbox("H", anchor="ls")[1]
+
+
+def handle_layout(handle):
+    """(font size, tracking): the largest size whose capitals stay within
+    HANDLE_CAP_HEIGHT, whose tails (a Q's) stay above HANDLE_BOTTOM and
+    whose letters fit the box with at least MIN_TRACKING between them; the
+    room left over widens the tracking."""
+    room = HANDLE_RIGHT - HANDLE_LEFT
+    gaps = len(handle) - 1
+    for size in range(HANDLE_CAP_HEIGHT * 2, 0, -1):
+        typeface = font(SANS_CONDENSED_BOLD, size)
+        letters = sum(typeface.getlength(letter) for letter in handle)
+        lowest = HANDLE_MIDDLE + cap_height(typeface) / 2 + typeface.getbbox(handle, anchor="ls")[3]
+        if (cap_height(typeface) <= HANDLE_CAP_HEIGHT and lowest <= HANDLE_BOTTOM
+                and letters + MIN_TRACKING * gaps <= room):
+            return size, min(MAX_TRACKING, (room - letters) / gaps)
+    raise ValueError(f"{handle} does not fit a portrait")
+
+
+def draw_portrait(handle):
     """The portrait as a 310 x 64 picture of 0 (paper) and 255 (ink)."""
     s = SCALE
+    size, tracking = handle_layout(handle)
+    typeface = font(SANS_CONDENSED_BOLD, size * s)
     canvas = Image.new("L", (PORTRAIT_WIDTH * s, PORTRAIT_HEIGHT * s), 0)
     draw = ImageDraw.Draw(canvas)
-    emblem(draw, 23 * s, 31 * s, 17 * s)
-    draw.line([(48 * s, 8 * s), (48 * s, 54 * s)], fill=255, width=3 * s)
-    spaced_text(draw, 58 * s, 36 * s, handle, font(SANS_BOLD, HANDLE_SIZE * s), HANDLE_TRACKING * s)
-    spaced_text(draw, 59 * s, 57 * s, role, font(SANS_BOLD, ROLE_SIZE * s), ROLE_TRACKING * s)
+    x = HANDLE_LEFT * s
+    baseline = HANDLE_MIDDLE * s + cap_height(typeface) / 2
+    for letter in handle:
+        draw.text((x, baseline), letter, font=typeface, fill=255, anchor="ls")
+        x += typeface.getlength(letter) + tracking * s
     small = canvas.resize((PORTRAIT_WIDTH, PORTRAIT_HEIGHT), Image.BOX)
     return small.point(lambda v: 255 if v >= 110 else 0)
 
@@ -116,8 +100,8 @@ def bitmap_bytes(picture):
 
 def generate(out_dir):
     written = []
-    for name, handle, role, emblem in MEMBERS:
+    for name, handle in MEMBERS:
         with open(os.path.join(out_dir, name), "wb") as out:
-            out.write(bitmap_bytes(draw_portrait(handle, role, emblem)))
+            out.write(bitmap_bytes(draw_portrait(handle)))
         written.append(name)
     return written

@@ -8,13 +8,18 @@ UNITS_PER_SECOND = 6.25
 MUSIC_BAR = 50
 
 SCENES = {
-    "raycast": {"duration": 200.0},
+    # After a 1.6-second lead-in the picture fades over the rest of the scene
+    # while the streaks shorten; over 16 seconds that happens at a pace the
+    # eye follows, where 32 seconds left a dim title waiting.
+    "raycast": {"duration": 100.0},
     "lattice": {
         "transition": 50,
         "duration": 200,
-        "portrait_window": 16,
+        # Blur passes a portrait gains as it dissolves: within 10 units of its
+        # moment it has one; its bold letters still read with three or four.
+        "portrait_window": 8,
         # (top screen row, moment in main-part time) of each portrait
-        "portraits": [(40, 34), (330, 78), (150, 122), (300, 166)],
+        "portraits": [(60, 30), (316, 75), (150, 120), (352, 165)],
     },
     "starwarp": {"warp_duration": 125.0, "spin_duration": 125.0},
     "particles": {
@@ -24,18 +29,21 @@ SCENES = {
         "freeze_times": [18.0, 40.0, 62.0, 86.0, 108.0],
     },
     "blobby": {"duration": 200.0},
+    # The greetings come in after a short flight and ripple for most of the
+    # scene; the fades on either side of the black between the ripple and the
+    # closing words are short, so the screen is never dark for long.
     "greets": {
-        "flight_length": 60.0,
-        "picture_fade_in_length": 40.0,
-        "ripple_length": 80.0,
-        "fade_out_length": 30.0,
-        "words_fade_in_length": 30.0,
-        "words_hold_length": 60.0,
+        "flight_length": 15.0,
+        "picture_fade_in_length": 30.0,
+        "ripple_length": 120.0,
+        "fade_out_length": 15.0,
+        "words_fade_in_length": 15.0,
+        "words_hold_length": 55.0,
     },
 }
 
 # The scene lengths agreed with the music.
-SCENE_TOTALS = {"raycast": 200, "lattice": 250, "starwarp": 250, "particles": 250, "blobby": 200, "greets": 300}
+SCENE_TOTALS = {"raycast": 100, "lattice": 250, "starwarp": 250, "particles": 250, "blobby": 200, "greets": 250}
 
 
 def greets_flight_time():

@@ -1,23 +1,25 @@
 """The score of "Trumbel", the demo's soundtrack: A minor, 120 beats a
-minute, four bars (64 rows, 8 seconds) a pattern, one section a scene.
+minute, four bars (64 rows, 8 seconds) a pattern, one section a scene, each
+as many patterns as its scene lasts 8-second blocks (timing.SCENE_TOTALS):
 
-    patterns  scene      section
-     0 -  3   raycast    intro: pad, bell, then pluck arpeggio, bass, hats, a roll
-     4 -  8   lattice    the beat: drums, bass pulse, pads, arpeggio, theme A
-     9 - 13   starwarp   the lift: F-G-C-E, open hats, claps, theme B up high
-    14 - 18   particles  the break: no drums, bell and lead over Dm-Am-F-E, a build
-    19 - 22   blobby     the groove: Am-G-F-E, broken beat, funk bass, stabs, riff
-    23 - 28   greets     theme A again in full, then the ending without drums
-    29        (32 rows)  the last chord dies away and the song ends
+    scene      section
+    raycast    intro: pad and bell, more layers if there is room, then a roll
+    lattice    the beat: drums, bass pulse, pads, arpeggio, theme A
+    starwarp   the lift: F-G-C-E, open hats, claps, theme B up high
+    particles  the break: no drums, bell and lead over Dm-Am-F-E, a build
+    blobby     the groove: Am-G-F-E, broken beat, funk bass, stabs, riff
+    greets     theme A again in full, then two patterns of ending without drums
+    (32 rows)  the last chord dies away and the song ends
 """
 import it_module as it
+from timing import MUSIC_BAR, SCENE_TOTALS
 from trumbel_sounds import (BASS, BELL, CLAP, CLOSED_HAT, CRASH, KICK, LEAD, OPEN_HAT, PAD, PLUCK,
                             RISER, SNARE)
 from trumbel_timeline import ROWS_PER_BAR, Timeline, drum_bar, line_events, note_number, write_events
 
-ROWS_PER_PATTERN = 64
-SECTION_PATTERNS = (("raycast", 4), ("lattice", 5), ("starwarp", 5), ("particles", 5),
-                    ("blobby", 4), ("greets", 6))
+ROWS_PER_PATTERN = 64  # 8 seconds: one block of MUSIC_BAR scene-time units
+SCENE_ORDER = ("raycast", "lattice", "starwarp", "particles", "blobby", "greets")
+SECTION_PATTERNS = tuple((scene, SCENE_TOTALS[scene] // MUSIC_BAR) for scene in SCENE_ORDER)
 TAIL_ROWS = 32
 SPEED = 6
 TEMPO = 120
@@ -182,126 +184,143 @@ def groove_beat(fill=False):
 
 
 def intro(tl, starts):
-    p0, p1, p2, p3 = starts
-    pads(tl, p0, MAIN, (14, 20, 26, 30))
-    bell(tl, p0, INTRO_BELL_1, 28)
-    pads(tl, p1, MAIN, (32, 32, 32, 32))
-    arpeggio(tl, p1, MAIN, 2, 16)
-    bell(tl, p1, INTRO_BELL_2, 24)
-    pads(tl, p2, MAIN, (32, 32, 32, 32))
-    arpeggio(tl, p2, MAIN, 1, 20)
-    bass_long(tl, p2, MAIN, 40)
-    drums(tl, p2, [{CLOSED_HAT: OFFBEAT_HATS}] * 4, scale=0.6)
-    pads(tl, p3, MAIN, (32, 32, 32, 32))
-    arpeggio(tl, p3, MAIN, 1, 24)
-    bass_pulse(tl, p3, MAIN, 40)
-    drums(tl, p3, [{CLOSED_HAT: OFFBEAT_HATS},
-                   {CLOSED_HAT: OFFBEAT_HATS},
-                   {CLOSED_HAT: OFFBEAT_HATS, KICK: FOUR_ON_THE_FLOOR, SNARE: ROLL_EIGHTHS},
-                   {CLOSED_HAT: OFFBEAT_HATS, KICK: FOUR_ON_THE_FLOOR, SNARE: ROLL_SIXTEENTHS}], scale=0.8)
-    riser(tl, p3)
+    """Pad and bell first; each further opening pattern adds a layer (the
+    arpeggio, then bass and hats); the last rolls into the beat."""
+    *opening, last = starts
+    for i, p in enumerate(opening):
+        if i == 0:
+            pads(tl, p, MAIN, (14, 20, 26, 30))
+            bell(tl, p, INTRO_BELL_1, 28)
+        elif i == 1:
+            pads(tl, p, MAIN, (32, 32, 32, 32))
+            arpeggio(tl, p, MAIN, 2, 16)
+            bell(tl, p, INTRO_BELL_2, 24)
+        else:
+            pads(tl, p, MAIN, (32, 32, 32, 32))
+            arpeggio(tl, p, MAIN, 1, 20)
+            bass_long(tl, p, MAIN, 40)
+            drums(tl, p, [{CLOSED_HAT: OFFBEAT_HATS}] * 4, scale=0.6)
+    pads(tl, last, MAIN, (32, 32, 32, 32))
+    arpeggio(tl, last, MAIN, 1, 24)
+    bass_pulse(tl, last, MAIN, 40)
+    drums(tl, last, [{CLOSED_HAT: OFFBEAT_HATS},
+                     {CLOSED_HAT: OFFBEAT_HATS},
+                     {CLOSED_HAT: OFFBEAT_HATS, KICK: FOUR_ON_THE_FLOOR, SNARE: ROLL_EIGHTHS},
+                     {CLOSED_HAT: OFFBEAT_HATS, KICK: FOUR_ON_THE_FLOOR, SNARE: ROLL_SIXTEENTHS}], scale=0.8)
+    riser(tl, last)
 
 
 def the_beat(tl, starts):
-    p4, p5, p6, p7, p8 = starts
-    crash(tl, p4)
+    """A plain beat first, then claps and sixteenth hats; theme A over the
+    last three patterns, the last with a fill and a riser."""
+    first, *middle, last = starts
+    crash(tl, first)
     for p in starts:
         pads(tl, p, MAIN, (24, 24, 24, 24))
         bass_pulse(tl, p, MAIN, 44)
         arpeggio(tl, p, MAIN, 1, 18)
-    drums(tl, p4, main_beat())
-    drums(tl, p5, main_beat(SIXTEENTH_HATS, clap=True))
-    drums(tl, p6, main_beat(SIXTEENTH_HATS, clap=True))
-    drums(tl, p7, main_beat(SIXTEENTH_HATS, clap=True))
-    drums(tl, p8, main_beat(SIXTEENTH_HATS, clap=True, fill=True))
-    lead(tl, p6, THEME_A1)
-    lead(tl, p7, THEME_A2)
-    lead(tl, p8, THEME_A1, bell_octave=1)
-    riser(tl, p8)
+    drums(tl, first, main_beat())
+    for p in middle:
+        drums(tl, p, main_beat(SIXTEENTH_HATS, clap=True))
+    drums(tl, last, main_beat(SIXTEENTH_HATS, clap=True, fill=True))
+    themes = [(THEME_A1, None), (THEME_A2, None), (THEME_A1, 1)]
+    for p, (line, bell_octave) in zip(starts[1:][-len(themes):], themes[-(len(starts) - 1):]):
+        lead(tl, p, line, bell_octave=bell_octave)
+    riser(tl, last)
 
 
 def the_lift(tl, starts):
-    p9, p10, p11, p12, p13 = starts
-    crash(tl, p9)
-    crash(tl, p11, 40)
+    """F-G-C-E under theme B from the second pattern on, the bell joining
+    and the arpeggio going up an octave for the last two."""
+    first, *_, last = starts
+    crash(tl, first)
     for p in starts:
+        up = p in starts[-2:]
         pads(tl, p, LIFT, (24, 24, 24, 24))
         bass_pulse(tl, p, LIFT, 46)
-        arpeggio(tl, p, LIFT, 1, 18, octave=1 if p in (p12, p13) else 0)
-        drums(tl, p, lift_beat(fill=p == p13))
-    lead(tl, p10, THEME_B1, volume=48)
-    lead(tl, p11, THEME_B2, volume=48)
-    lead(tl, p12, THEME_B1, volume=48, bell_octave=-1)
-    lead(tl, p13, THEME_B2, volume=48, bell_octave=-1)
+        arpeggio(tl, p, LIFT, 1, 18, octave=1 if up else 0)
+        drums(tl, p, lift_beat(fill=p == last))
+    for i, p in enumerate(starts[1:]):
+        if i == 1:
+            crash(tl, p, 40)
+        bell_octave = -1 if p in starts[-2:] else None
+        lead(tl, p, (THEME_B1, THEME_B2)[i % 2], volume=48, bell_octave=bell_octave)
 
 
 def the_break(tl, starts):
-    p14, p15, p16, p17, p18 = starts
-    crash(tl, p14, 44)
+    """No drums: the bell, then the arpeggio, then the lead over Dm-Am-F-E,
+    hats creeping back; the last pattern builds back into a beat."""
+    *calm, last = starts
+    crash(tl, starts[0], 44)
     for p in starts:
         pads(tl, p, BREAK, (26, 26, 26, 26))
-    for p in (p14, p15, p16, p17):
+    for i, p in enumerate(calm):
         bass_long(tl, p, BREAK, 40)
-    bell(tl, p14, BREAK_1, 40)
-    bell(tl, p15, BREAK_2, 40)
-    arpeggio(tl, p15, BREAK, 2, 16)
-    arpeggio(tl, p16, BREAK, 2, 18)
-    arpeggio(tl, p17, BREAK, 1, 18)
-    lead(tl, p16, BREAK_1, volume=42)
-    lead(tl, p17, BREAK_2, volume=42)
-    drums(tl, p16, [{CLOSED_HAT: OFFBEAT_HATS}] * 4, scale=0.6)
-    drums(tl, p17, [{CLOSED_HAT: SIXTEENTH_HATS}] * 4, scale=0.6)
+        if i < 2:
+            bell(tl, p, (BREAK_1, BREAK_2)[i], 40)
+        if i == 1:
+            arpeggio(tl, p, BREAK, 2, 16)
+        if i >= 2:
+            arpeggio(tl, p, BREAK, 2 if i == 2 else 1, 18)
+            lead(tl, p, (BREAK_1, BREAK_2)[i % 2], volume=42)
+            drums(tl, p, [{CLOSED_HAT: OFFBEAT_HATS if i == 2 else SIXTEENTH_HATS}] * 4, scale=0.6)
     # The build back into the beat.
-    bass_pulse(tl, p18, BREAK, 44)
-    arpeggio(tl, p18, BREAK, 1, 22)
-    drums(tl, p18, [{KICK: FOUR_ON_THE_FLOOR, CLOSED_HAT: OFFBEAT_HATS},
-                    {KICK: FOUR_ON_THE_FLOOR, CLOSED_HAT: SIXTEENTH_HATS},
-                    {KICK: FOUR_ON_THE_FLOOR, CLOSED_HAT: SIXTEENTH_HATS, SNARE: ROLL_EIGHTHS},
-                    {KICK: FOUR_ON_THE_FLOOR, CLOSED_HAT: SIXTEENTH_HATS, SNARE: ROLL_SIXTEENTHS}], scale=0.8)
-    riser(tl, p18)
+    bass_pulse(tl, last, BREAK, 44)
+    arpeggio(tl, last, BREAK, 1, 22)
+    drums(tl, last, [{KICK: FOUR_ON_THE_FLOOR, CLOSED_HAT: OFFBEAT_HATS},
+                     {KICK: FOUR_ON_THE_FLOOR, CLOSED_HAT: SIXTEENTH_HATS},
+                     {KICK: FOUR_ON_THE_FLOOR, CLOSED_HAT: SIXTEENTH_HATS, SNARE: ROLL_EIGHTHS},
+                     {KICK: FOUR_ON_THE_FLOOR, CLOSED_HAT: SIXTEENTH_HATS, SNARE: ROLL_SIXTEENTHS}], scale=0.8)
+    riser(tl, last)
 
 
 def the_groove(tl, starts):
-    p19, p20, p21, p22 = starts
-    crash(tl, p19)
+    """Stabs, funk bass and a broken beat; the arpeggio first, then the
+    riffs, the bell doubling the third."""
+    first, *_, last = starts
+    crash(tl, first)
     for p in starts:
         stabs(tl, p, GROOVE, 26)
         bass_groove(tl, p, GROOVE, 48)
-        drums(tl, p, groove_beat(fill=p == p22))
-    arpeggio(tl, p19, GROOVE, 2, 18, octave=1)
-    lead(tl, p20, RIFF_1, volume=48, step=1)
-    lead(tl, p21, RIFF_2, volume=48, step=1)
-    lead(tl, p22, RIFF_1, volume=48, step=1, bell_octave=0)
-    riser(tl, p22)
+        drums(tl, p, groove_beat(fill=p == last))
+    arpeggio(tl, first, GROOVE, 2, 18, octave=1)
+    for i, p in enumerate(starts[1:]):
+        lead(tl, p, (RIFF_1, RIFF_2)[i % 2], volume=48, step=1, bell_octave=0 if i % 3 == 2 else None)
+    riser(tl, last)
 
 
 def the_greets(tl, starts, tail):
-    p23, p24, p25, p26, p27, p28 = starts
-    crash(tl, p23)
-    for p in (p23, p24, p25, p26):
+    """Theme A again over the full beat, ending on its second phrase; then
+    two patterns of ending without drums, and the tail."""
+    *theme, ending_1, ending_2 = starts
+    crash(tl, theme[0])
+    themes = [(THEME_A1, 1), (THEME_A2, 1), (THEME_A1, 0), (THEME_A2, 0)][-len(theme):]
+    for p, (line, bell_octave) in zip(theme, themes):
+        up = p in theme[-2:]
         pads(tl, p, MAIN, (26, 26, 26, 26))
         bass_pulse(tl, p, MAIN, 46)
-        arpeggio(tl, p, MAIN, 1, 18, octave=1 if p in (p25, p26) else 0)
-        drums(tl, p, main_beat(SIXTEENTH_HATS, clap=True, fill=p == p26))
-    lead(tl, p23, THEME_A1, bell_octave=1)
-    lead(tl, p24, THEME_A2, bell_octave=1)
-    lead(tl, p25, THEME_A1, bell_octave=0)
-    lead(tl, p26, THEME_A2, bell_octave=0)
+        arpeggio(tl, p, MAIN, 1, 18, octave=1 if up else 0)
+        drums(tl, p, main_beat(SIXTEENTH_HATS, clap=True, fill=p == theme[-1]))
+        lead(tl, p, line, bell_octave=bell_octave)
     # The ending: the drums leave, the closing phrase settles on A.
-    crash(tl, p27, 44)
-    pads(tl, p27, MAIN, (32, 30, 28, 26))
-    pads(tl, p28, CLOSING, (26, 24, 24, 24))
-    bass_long(tl, p27, MAIN, 40)
-    bass_long(tl, p28, CLOSING, 36)
-    arpeggio(tl, p27, MAIN, 2, 18)
-    arpeggio(tl, p28, CLOSING[:2], 2, 14)
-    lead(tl, p27, CLOSING_1, volume=40)
-    lead(tl, p28, CLOSING_2, volume=42)
-    bell(tl, p28 + 2 * ROWS_PER_BAR, "A5", 30)
+    crash(tl, ending_1, 44)
+    pads(tl, ending_1, MAIN, (32, 30, 28, 26))
+    pads(tl, ending_2, CLOSING, (26, 24, 24, 24))
+    bass_long(tl, ending_1, MAIN, 40)
+    bass_long(tl, ending_2, CLOSING, 36)
+    arpeggio(tl, ending_1, MAIN, 2, 18)
+    arpeggio(tl, ending_2, CLOSING[:2], 2, 14)
+    lead(tl, ending_1, CLOSING_1, volume=40)
+    lead(tl, ending_2, CLOSING_2, volume=42)
+    bell(tl, ending_2 + 2 * ROWS_PER_BAR, "A5", 30)
     bell(tl, tail, "E5", 20)
     # Everything lets go a second into the tail and has faded before the end.
     for channel in (BASS_CH, LEAD_CH, ECHO_CH) + PAD_CHS:
         tl.note_off(tail + 8, channel)
+
+
+SECTIONS = {"raycast": intro, "lattice": the_beat, "starwarp": the_lift, "particles": the_break,
+            "blobby": the_groove}
 
 
 def compose():
@@ -311,10 +330,12 @@ def compose():
     starts = tl.pattern_starts
     tl.effect(0, SPEED_CH, it.EFFECT_SET_SPEED, SPEED)
     tl.effect(0, TEMPO_CH, it.EFFECT_SET_TEMPO, TEMPO)
-    intro(tl, starts[0:4])
-    the_beat(tl, starts[4:9])
-    the_lift(tl, starts[9:14])
-    the_break(tl, starts[14:19])
-    the_groove(tl, starts[19:23])
-    the_greets(tl, starts[23:29], starts[29])
+    first = 0
+    for scene, count in SECTION_PATTERNS:
+        section = starts[first:first + count]
+        if scene == "greets":
+            the_greets(tl, section, starts[first + count])
+        else:
+            SECTIONS[scene](tl, section)
+        first += count
     return tl

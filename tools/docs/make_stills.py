@@ -20,12 +20,12 @@ import tempfile
 # Where in each scene its still is taken, as a fraction of the scene's
 # frames: a moment that shows what the scene is about.
 STILL_MOMENTS = {
-    "raycast": 0.6,
-    "lattice": 0.55,
+    "raycast": 0.2,     # the stars' streaks, before the fade has shortened them
+    "lattice": 0.5,     # the second portrait at its moment
     "starwarp": 0.8,
     "particles": 0.3,
     "blobby": 0.5,
-    "greets": 0.35,
+    "greets": 0.3486,   # a frame of the ripple whose rings leave the names readable
 }
 
 # The full-screen pictures shown just before these scenes.
