@@ -22,10 +22,11 @@ int uniform(std::mt19937& random, int low, int high) { return std::uniform_int_d
 
 // How a case fills its blocks.
 enum class Fill {
-  random,    // each coefficient from [low, high], kept with probability 1 / one_in (DC always)
-  extremes,  // each coefficient low, 0 or high
-  dc_rows,   // DC terms only, in half the rows, of magnitude low..high and either sign
-  dc_every,  // DC terms only, low or high in every row
+  random,     // each coefficient from [low, high], kept with probability 1 / one_in (DC always)
+  extremes,   // each coefficient low, 0 or high
+  dc_rows,    // DC terms only, in half the rows, of magnitude low..high and either sign
+  dc_every,   // DC terms only, low or high in every row
+  first_row,  // the first row only, from [low, high]: after the row pass every column has only its DC term
 };
 
 struct BlockCase {
@@ -44,6 +45,7 @@ void fill_block(std::mt19937& random, const BlockCase& c, std::int16_t* block) {
       value = uniform(random, c.low, c.high) * (uniform(random, 0, 1) == 0 ? 1 : -1);
     }
     if (c.fill == Fill::dc_every && i % 8 == 0) value = uniform(random, 0, 1) == 0 ? c.high : c.low;
+    if (c.fill == Fill::first_row && i < 8) value = uniform(random, c.low, c.high);
     block[i] = static_cast<std::int16_t>(value);
   }
 }
@@ -70,6 +72,7 @@ TEST(JpegVectorIdct, GivesThePortableTransformsSamplesExactly) {
       {"DC-only rows at the 16-bit limit", 5000, Fill::dc_rows, 8189, 8192, 1, 1},
       {"column pass near its 32-bit bound", 1000, Fill::dc_every, -8192, 8191, 1, 1},
       {"DC only", 2000, Fill::random, -32768, 32767, 1000000, 1},
+      {"first row only", 5000, Fill::first_row, -1024, 1023, 1, 1},
       {"8-bit tables", 20000, Fill::random, -100, 100, 2, 255},
       {"16-bit tables, small coefficients", 20000, Fill::random, -3, 3, 2, 65535},
       {"16-bit tables, saturating products", 20000, Fill::random, -32768, 32767, 2, 65535},
