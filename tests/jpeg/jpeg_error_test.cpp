@@ -248,6 +248,8 @@ std::vector<ErrorCase> error_cases() {
       {"DC table 1 undefined", with_bytes(grey, 0xDA, 2, {0x10}), jpeg_error_huffman_undefined, begin},
       {"AC table 3 undefined", with_bytes(grey, 0xDA, 2, {0x03}), jpeg_error_huffman_undefined, begin},
       {"AC table 15", with_bytes(grey, 0xDA, 2, {0x0F}), jpeg_error_huffman_undefined, begin},
+      {"DC table 4, past the four", with_bytes(grey, 0xDA, 2, {0x40}), jpeg_error_huffman_undefined, begin},
+      {"AC table 4, past the four", with_bytes(grey, 0xDA, 2, {0x04}), jpeg_error_huffman_undefined, begin},
       {"four components (CMYK)", encode(16, 4, ""), jpeg_error_component_count, begin},
       {"two components", with_payload(colour, 0xC0, [](Bytes& f) { f[5] = 2; f.resize(6 + 2 * 3); }),
        jpeg_error_component_count, begin},
