@@ -2,9 +2,9 @@
 // memcpy of one whole buffer in the same loop. A 640 x 480 buffer lives in
 // the caches, so memory traffic is the floor; the counter `x_memcpy` is the
 // median time of the operation over the median time of the memcpy, taken
-// from alternating runs so that both see the same machine load. The
-// operations with two code paths are measured through pixel_ops.h (the path
-// this processor gets) and through each path by name.
+// from alternating runs so that both see the same machine load. Each
+// operation is measured through pixel_ops.h (the path this processor gets)
+// and through each of its paths by name (pixel_ops_paths.h).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -120,12 +120,32 @@ PIXEL_BENCHMARK(BM_blur8_buffer_dual, blur8_buffer_dual(b.a.pixels(), b.b.pixels
 PIXEL_BENCHMARK(BM_blur8_buffer, blur8_buffer(b.a.pixels(), b.c.pixels()));
 PIXEL_BENCHMARK(BM_blur4_channels, blur4_channels(b.a.pixels(), b.c.pixels()));
 
-// Each path of the operations that have two.
-PIXEL_BENCHMARK(BM_gather_pixels_sse2, pixel_ops_sse2::gather_pixels(b.warp_outside.indices(), b.a.pixels(), b.c.pixels()));
+// Each path by name: the portable one, and on x86-64 SSE2 and AVX-512.
+PIXEL_BENCHMARK(BM_fade_buffer_portable, pixel_ops_portable::fade_buffer(0x040404, b.c.pixels()));
+PIXEL_BENCHMARK(BM_apply_tv_mask_portable, pixel_ops_portable::apply_tv_mask(b.a.pixels(), b.c.pixels()));
+PIXEL_BENCHMARK(BM_add_buffer_saturate_portable, pixel_ops_portable::add_buffer_saturate(b.a.pixels(), b.c.pixels()));
+PIXEL_BENCHMARK(BM_subtract_buffer_saturate_portable,
+                pixel_ops_portable::subtract_buffer_saturate(b.a.pixels(), b.c.pixels()));
+PIXEL_BENCHMARK(BM_add_buffers_saturate_portable,
+                pixel_ops_portable::add_buffers_saturate(b.a.pixels(), b.b.pixels(), b.c.pixels()));
+PIXEL_BENCHMARK(BM_gather_pixels_portable,
+                pixel_ops_portable::gather_pixels(b.warp_outside.indices(), b.a.pixels(), b.c.pixels()));
+PIXEL_BENCHMARK(BM_gather_pixels_unchecked_portable,
+                pixel_ops_portable::gather_pixels_unchecked(b.warp.indices(), b.a.pixels(), b.c.pixels()));
+PIXEL_BENCHMARK(BM_blur8_buffer_dual_portable,
+                pixel_ops_portable::blur8_buffer_dual(b.a.pixels(), b.b.pixels(), b.c.pixels()));
+PIXEL_BENCHMARK(BM_blur8_buffer_portable, pixel_ops_portable::blur8_buffer(b.a.pixels(), b.c.pixels()));
+PIXEL_BENCHMARK(BM_blur4_channels_portable, pixel_ops_portable::blur4_channels(b.a.pixels(), b.c.pixels()));
+
+#if defined(__x86_64__)
+
+PIXEL_BENCHMARK(BM_gather_pixels_sse2,
+                pixel_ops_sse2::gather_pixels(b.warp_outside.indices(), b.a.pixels(), b.c.pixels()));
 PIXEL_BENCHMARK(BM_gather_pixels_unchecked_sse2,
                 pixel_ops_sse2::gather_pixels_unchecked(b.warp.indices(), b.a.pixels(), b.c.pixels()));
 PIXEL_BENCHMARK(BM_blur8_buffer_dual_sse2, pixel_ops_sse2::blur8_buffer_dual(b.a.pixels(), b.b.pixels(), b.c.pixels()));
 PIXEL_BENCHMARK(BM_blur8_buffer_sse2, pixel_ops_sse2::blur8_buffer(b.a.pixels(), b.c.pixels()));
+PIXEL_BENCHMARK(BM_blur4_channels_sse2, pixel_ops_sse2::blur4_channels(b.a.pixels(), b.c.pixels()));
 
 // The AVX-512 path, where this processor has it.
 template <typename Operation>
@@ -150,5 +170,7 @@ AVX512_PIXEL_BENCHMARK(BM_gather_pixels_unchecked_avx512,
 AVX512_PIXEL_BENCHMARK(BM_blur8_buffer_dual_avx512,
                        pixel_ops_avx512::blur8_buffer_dual(b.a.pixels(), b.b.pixels(), b.c.pixels()));
 AVX512_PIXEL_BENCHMARK(BM_blur8_buffer_avx512, pixel_ops_avx512::blur8_buffer(b.a.pixels(), b.c.pixels()));
+
+#endif  // __x86_64__
 
 }  // namespace

@@ -1,8 +1,6 @@
-// Cross-fade and portraits of the lattice scene, in SSE2 and packed 64-bit
-// pixel pairs.
+// Cross-fade and portraits of the lattice scene, on four-pixel vectors
+// (pixel_vector.h) and packed 64-bit pixel pairs.
 #include "scenes/lattice_pictures.h"
-
-#include <emmintrin.h>
 
 #include <algorithm>
 #include <cmath>
@@ -10,14 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "shell/pixels/pixel_vector.h"
 #include "shell/pixels/screen_buffer.h"
 
 namespace {
-
-__m128i load_four(const Pixel* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
-void store_four(Pixel* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
-__m128i load_two(const Pixel* p) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)); }
-void store_two(Pixel* p, __m128i v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v); }
 
 std::uint64_t load_pair(const Pixel* p) {
   std::uint64_t pair;
@@ -48,13 +42,15 @@ void blur_portrait_row(Pixel* row) {
   }
 }
 
-// The shown part of a portrait row onto a screen row, per byte saturating.
+// The shown part of a portrait row onto a screen row, per byte saturating:
+// four pixels at a time, then the two left over (302 = 75 * 4 + 2).
 void add_portrait_row(const Pixel* portrait_row, Pixel* screen_row) {
-  for (int x = 0; x < lattice_portrait_shown_columns; x += 2) {
-    const __m128i sum =
-        _mm_adds_epu8(load_two(screen_row + x), load_two(portrait_row + lattice_portrait_first_column + x));
-    store_two(screen_row + x, sum);
+  const Pixel* shown = portrait_row + lattice_portrait_first_column;
+  int x = 0;
+  for (; x + pixel_vector_pixels <= lattice_portrait_shown_columns; x += pixel_vector_pixels) {
+    store_pixels(screen_row + x, add_saturate(load_pixels(screen_row + x), load_pixels(shown + x)));
   }
+  for (; x < lattice_portrait_shown_columns; ++x) screen_row[x] = add_saturate(screen_row[x], shown[x]);
 }
 
 int clamped_grey(double grey) { return static_cast<int>(std::clamp(grey, 0.0, 255.0)); }
@@ -68,12 +64,12 @@ LatticeCrossFadeGreys lattice_cross_fade_greys(int level) {
 
 void lattice_cross_fade(int level, const Pixel* from, const Pixel* to, Pixel* destination) {
   const LatticeCrossFadeGreys greys = lattice_cross_fade_greys(level);
-  const __m128i from_grey = _mm_set1_epi32(static_cast<int>(pixel_grey(static_cast<unsigned>(greys.from))));
-  const __m128i to_grey = _mm_set1_epi32(static_cast<int>(pixel_grey(static_cast<unsigned>(greys.to))));
-  for (int i = 0; i < screen_pixels; i += 4) {
-    const __m128i faded_from = _mm_subs_epu8(load_four(from + i), from_grey);
-    const __m128i faded_to = _mm_subs_epu8(load_four(to + i), to_grey);
-    store_four(destination + i, _mm_adds_epu8(faded_from, faded_to));
+  const PixelVector from_grey = broadcast_pixel(pixel_grey(static_cast<unsigned>(greys.from)));
+  const PixelVector to_grey = broadcast_pixel(pixel_grey(static_cast<unsigned>(greys.to)));
+  for (int i = 0; i < screen_pixels; i += pixel_vector_pixels) {
+    const PixelVector faded_from = subtract_saturate(load_pixels(from + i), from_grey);
+    const PixelVector faded_to = subtract_saturate(load_pixels(to + i), to_grey);
+    store_pixels(destination + i, add_saturate(faded_from, faded_to));
   }
 }
 

@@ -1,23 +1,19 @@
 // Light mask, ray table and the ray marcher of the raycast scene.
 //
-// The marcher keeps its accumulator in an SSE2 register: one packed
-// saturating byte add or subtract per operation, on a single pixel.
+// The marcher keeps its accumulator as one pixel in a vector register
+// (pixel_vector.h): packed saturating byte adds and subtracts.
 #include "scenes/raycast_rays.h"
-
-#include <emmintrin.h>
 
 #include <cmath>
 #include <cstdint>
 
 #include "shell/pixels/fixed_point.h"
+#include "shell/pixels/pixel_vector.h"
 #include "shell/pixels/screen_buffer.h"
 
 namespace {
 
 bool on_screen(int x, int y) { return x >= 0 && x < screen_width && y >= 0 && y < screen_height; }
-
-__m128i pixel_vector(Pixel p) { return _mm_cvtsi32_si128(static_cast<int>(p)); }
-Pixel vector_pixel(__m128i v) { return static_cast<Pixel>(_mm_cvtsi128_si32(v)); }
 
 }  // namespace
 
@@ -61,15 +57,15 @@ void raycast_cast_ray(const RayTableEntry* ray_table, int decay, int shift, int 
   // on the screen and never negative.
   std::int32_t px = to_fixed(x0);
   std::int32_t py = to_fixed(y0);
-  const __m128i decay_amount = pixel_vector(static_cast<Pixel>(decay));
-  const __m128i shift_count = _mm_cvtsi32_si128(shift);
-  __m128i light = _mm_setzero_si128();
+  // The accumulator stays in the vector's first lane from pixel to pixel.
+  const PixelVector decay_amount{static_cast<Pixel>(decay)};
+  PixelVector light{};
   for (; remaining > 0; --remaining) {
     const int index = from_fixed(px) + from_fixed(py) * screen_width;
-    light = _mm_adds_epu8(light, pixel_vector(mask[index]));
-    const __m128i lit = _mm_sll_epi32(light, shift_count);  // into the light's channel
-    work[index] = vector_pixel(_mm_adds_epu8(pixel_vector(work[index]), lit));
-    light = _mm_subs_epu8(light, decay_amount);
+    light = add_saturate(light, PixelVector{mask[index]});
+    const PixelVector lit = light << shift;  // into the light's channel
+    work[index] = add_saturate(PixelVector{work[index]}, lit)[0];
+    light = subtract_saturate(light, decay_amount);
     px += step_x;
     py += step_y;
   }

@@ -6,6 +6,8 @@
 // GCC 12 warns about the undefined pass-through lanes of some unmasked
 // AVX-512 intrinsics; their zero-masked forms with every lane selected
 // compile to the same instructions, so those are used instead.
+#if defined(__x86_64__)
+
 #include <immintrin.h>
 
 #include <cstdint>
@@ -182,3 +184,5 @@ bool supported() {
 }
 
 }  // namespace pixel_ops_avx512
+
+#endif  // __x86_64__

@@ -1,7 +1,7 @@
 // The whole-buffer pixel operations against per-byte references written here, one table over every
-// operation and every code path (pixel_ops_paths.h), on random pictures whose bytes are often at the
-// ends of their range, a white one, and index tables mixing every kind of index. Destinations start
-// random, padding included.
+// operation on every code path this processor runs (pixel_ops_paths.h), on random pictures whose bytes
+// are often at the ends of their range, a white one, and index tables mixing every kind of index.
+// Destinations start random, padding included.
 #include "shell/pixels/pixel_ops.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "shell/pixels/pixel_ops_paths.h"
+#include "shell/pixels/pixel_vector.h"
 #include "shell/pixels/screen_buffer.h"
 #include "support/picture_check.h"
 
@@ -102,61 +103,96 @@ struct Operation {
   bool dual = false;
 };
 
+using Gather = void (*)(const std::int32_t*, const Pixel*, Pixel*);
+using OneSource = void (*)(const Pixel*, Pixel*);
+
+// A code path's operations; those it does not have are null.
+struct Path {
+  const char* name;
+  void (*add_buffers)(const Pixel*, const Pixel*, Pixel*);
+  OneSource add_buffer, subtract;
+  void (*fade)(std::uint32_t, Pixel*);
+  OneSource tv_mask, blur4;
+  Gather gather, gather_unchecked;
+  OneSource blur8;
+  void (*blur8_dual)(const Pixel*, Pixel*, Pixel*);
+};
+
+std::vector<Path> paths() {
+  std::vector<Path> list = {
+      {"pixel_ops.h", add_buffers_saturate, add_buffer_saturate, subtract_buffer_saturate, fade_buffer, apply_tv_mask,
+       blur4_channels, gather_pixels, gather_pixels_unchecked, blur8_buffer, blur8_buffer_dual},
+      {"portable", pixel_ops_portable::add_buffers_saturate, pixel_ops_portable::add_buffer_saturate,
+       pixel_ops_portable::subtract_buffer_saturate, pixel_ops_portable::fade_buffer, pixel_ops_portable::apply_tv_mask,
+       pixel_ops_portable::blur4_channels, pixel_ops_portable::gather_pixels,
+       pixel_ops_portable::gather_pixels_unchecked, pixel_ops_portable::blur8_buffer,
+       pixel_ops_portable::blur8_buffer_dual},
+  };
+#if defined(__x86_64__)
+  list.push_back({"SSE2", nullptr, nullptr, nullptr, nullptr, nullptr, pixel_ops_sse2::blur4_channels,
+                  pixel_ops_sse2::gather_pixels, pixel_ops_sse2::gather_pixels_unchecked, pixel_ops_sse2::blur8_buffer,
+                  pixel_ops_sse2::blur8_buffer_dual});
+  if (pixel_ops_avx512::supported()) {
+    list.push_back({"AVX-512", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, pixel_ops_avx512::gather_pixels,
+                    pixel_ops_avx512::gather_pixels_unchecked, pixel_ops_avx512::blur8_buffer,
+                    pixel_ops_avx512::blur8_buffer_dual});
+  }
+#endif
+  return list;
+}
+
 std::vector<Operation> operations(const Inputs& in) {
   const Pixel *a = in.a.pixels(), *b = in.b.pixels();
+  const std::int32_t *any = in.any_index.indices(), *valid = in.valid_index.indices();
   const auto sum = [a, b](int i) { return reference_add(a[i], b[i]); };
-  std::vector<Operation> table = {
-      {"add_buffers_saturate into a third buffer", [a, b](Pixel* d, Pixel*) { add_buffers_saturate(a, b, d); }, sum},
-      {"add_buffers_saturate into its second source", [a](Pixel* d, Pixel*) { add_buffers_saturate(a, d, d); }, sum},
-      {"add_buffer_saturate", [a](Pixel* d, Pixel*) { add_buffer_saturate(a, d); }, sum},
-      {"subtract_buffer_saturate", [a](Pixel* d, Pixel*) { subtract_buffer_saturate(a, d); },
-       [a, b](int i) { return reference_subtract(b[i], a[i]); }},
-      {"apply_tv_mask", [a](Pixel* d, Pixel*) { apply_tv_mask(a, d); },
-       [a, b](int i) { return reference_tv_mask(i, b[i], a[i]); }},
-  };
-  for (Pixel amount : {0u, 0x00404040u, 0xFFFFFFFFu, 0x7F000180u}) {
-    table.push_back({"fade_buffer by " + std::to_string(amount), [amount](Pixel* d, Pixel*) { fade_buffer(amount, d); },
-                     [b, amount](int i) { return reference_subtract(b[i], amount); }});
-  }
   const auto blurred = [b](const Pixel* source, Pixel (*reference)(const Pixel*, int)) {
     return [=](int i) { return blur_writes(i) ? reference(source, i) : b[i]; };
   };
   const auto gathered = [a](const std::int32_t* index) {
     return [=](int i) { return a[index[i] >= 0 && index[i] < screen_pixels ? index[i] : 0]; };
   };
-  using Gather = void (*)(const std::int32_t*, const Pixel*, Pixel*);
-  const struct {
-    const char* name;
-    Gather gather, gather_unchecked;
-    void (*blur8)(const Pixel*, Pixel*);
-    void (*blur8_dual)(const Pixel*, Pixel*, Pixel*);
-  } paths[] = {
-      {"pixel_ops.h", gather_pixels, gather_pixels_unchecked, blur8_buffer, blur8_buffer_dual},
-      {"SSE2", pixel_ops_sse2::gather_pixels, pixel_ops_sse2::gather_pixels_unchecked, pixel_ops_sse2::blur8_buffer,
-       pixel_ops_sse2::blur8_buffer_dual},
-      {"AVX-512", pixel_ops_avx512::gather_pixels, pixel_ops_avx512::gather_pixels_unchecked,
-       pixel_ops_avx512::blur8_buffer, pixel_ops_avx512::blur8_buffer_dual},
-  };
-  const std::int32_t *any = in.any_index.indices(), *valid = in.valid_index.indices();
-  for (const auto& p : paths) {
-    if (p.gather == pixel_ops_avx512::gather_pixels && !pixel_ops_avx512::supported()) continue;
+  std::vector<Operation> table;
+  for (const Path& p : paths()) {
     const std::string path = p.name + std::string(" ");
-    const Gather gather = p.gather, unchecked = p.gather_unchecked;
-    const auto blur8 = p.blur8;
-    const auto dual = p.blur8_dual;
-    table.push_back({path + "gather_pixels", [=](Pixel* d, Pixel*) { gather(any, a, d); }, gathered(any)});
-    table.push_back({path + "gather_pixels_unchecked", [=](Pixel* d, Pixel*) { unchecked(valid, a, d); }, gathered(valid)});
+    if (p.add_buffers != nullptr) {
+      table.push_back({path + "add_buffers_saturate into a third buffer",
+                       [=](Pixel* d, Pixel*) { p.add_buffers(a, b, d); }, sum});
+      table.push_back({path + "add_buffers_saturate into its second source",
+                       [=](Pixel* d, Pixel*) { p.add_buffers(a, d, d); }, sum});
+      table.push_back({path + "add_buffer_saturate", [=](Pixel* d, Pixel*) { p.add_buffer(a, d); }, sum});
+    }
+    if (p.subtract != nullptr) {
+      table.push_back({path + "subtract_buffer_saturate", [=](Pixel* d, Pixel*) { p.subtract(a, d); },
+                       [a, b](int i) { return reference_subtract(b[i], a[i]); }});
+    }
+    if (p.tv_mask != nullptr) {
+      table.push_back({path + "apply_tv_mask", [=](Pixel* d, Pixel*) { p.tv_mask(a, d); },
+                       [a, b](int i) { return reference_tv_mask(i, b[i], a[i]); }});
+    }
+    for (Pixel amount : {0u, 0x00404040u, 0xFFFFFFFFu, 0x7F000180u}) {
+      if (p.fade == nullptr) break;
+      table.push_back({path + "fade_buffer by " + std::to_string(amount),
+                       [=](Pixel* d, Pixel*) { p.fade(amount, d); },
+                       [b, amount](int i) { return reference_subtract(b[i], amount); }});
+    }
+    if (p.gather != nullptr) {
+      table.push_back({path + "gather_pixels", [=](Pixel* d, Pixel*) { p.gather(any, a, d); }, gathered(any)});
+      table.push_back({path + "gather_pixels_unchecked", [=](Pixel* d, Pixel*) { p.gather_unchecked(valid, a, d); },
+                       gathered(valid)});
+    }
     for (const Pixel* source : {a, in.white.pixels()}) {
       const std::string of = source == a ? " of a random picture" : " of a white picture";
-      table.push_back({path + "blur8_buffer" + of, [=](Pixel* d, Pixel*) { blur8(source, d); },
-                       blurred(source, reference_blur8)});
-      table.push_back({path + "blur8_buffer_dual" + of, [=](Pixel* d, Pixel* s) { dual(source, d, s); },
-                       blurred(source, reference_blur8), true});
+      if (p.blur8 != nullptr) {
+        table.push_back({path + "blur8_buffer" + of, [=](Pixel* d, Pixel*) { p.blur8(source, d); },
+                         blurred(source, reference_blur8)});
+        table.push_back({path + "blur8_buffer_dual" + of, [=](Pixel* d, Pixel* s) { p.blur8_dual(source, d, s); },
+                         blurred(source, reference_blur8), true});
+      }
+      if (p.blur4 != nullptr) {
+        table.push_back({path + "blur4_channels" + of, [=](Pixel* d, Pixel*) { p.blur4(source, d); },
+                         blurred(source, reference_blur4)});
+      }
     }
-  }
-  for (const Pixel* source : {a, in.white.pixels()}) {
-    table.push_back({std::string("blur4_channels of a ") + (source == a ? "random" : "white") + " picture",
-                     [source](Pixel* d, Pixel*) { blur4_channels(source, d); }, blurred(source, reference_blur4)});
   }
   return table;
 }
@@ -172,6 +208,31 @@ TEST(PixelOps, EveryOperationOnEveryPathMatchesThePerByteReference) {
       EXPECT_TRUE(same_picture(op.name, expected.pixels(), got->pixels())) << op.name;
       EXPECT_TRUE(std::equal(in.b.pixels() + screen_pixels, in.b.pixels() + padded_pixels, got->pixels() + screen_pixels))
           << op.name << " wrote into the padding";
+    }
+  }
+}
+
+// pixel_vector.h's saturating byte operations, this processor's form and the portable one, on every
+// pair of bytes: sixteen values of b against each a per vector.
+TEST(PixelVector, SaturatingByteOperationsMatchThePerByteReferenceOnEveryPair) {
+  using Operation = PixelVector (*)(PixelVector, PixelVector);
+  const struct {
+    const char* name;
+    Operation add, subtract;
+  } forms[] = {{"pixel_vector.h", add_saturate, subtract_saturate},
+               {"portable", pixel_vector_portable::add_saturate, pixel_vector_portable::subtract_saturate}};
+  for (const auto& form : forms) {
+    for (Pixel a = 0; a < 256; ++a) {
+      for (Pixel b = 0; b < 256; b += 16) {
+        const PixelVector as = broadcast_pixel(a * 0x01010101u);
+        const PixelVector steps = {0x03020100, 0x07060504, 0x0B0A0908, 0x0F0E0D0C};  // b + 0 .. b + 15
+        const PixelVector bs = broadcast_pixel(b * 0x01010101u) + steps;
+        const PixelVector sums = form.add(as, bs), differences = form.subtract(as, bs);
+        for (int k = 0; k < 4; ++k) {
+          ASSERT_EQ(sums[k], reference_add(as[k], bs[k])) << form.name << " add " << a << ", " << b;
+          ASSERT_EQ(differences[k], reference_subtract(as[k], bs[k])) << form.name << " subtract " << a << ", " << b;
+        }
+      }
     }
   }
 }
