@@ -13,6 +13,8 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "shell/platform/picture_fit.h"
 #include "support/render_tool.h"
@@ -28,7 +30,8 @@ ChildOptions on_display(const std::string& display, std::vector<std::string> arg
 
 TEST(FullScreen, ThePictureIsWholeAndCentredAt43OnABareXServerAndUnderAWindowManager) {
   if (access("/usr/bin/openbox", X_OK) != 0) GTEST_SKIP() << "openbox is not installed";
-  constexpr unsigned quadrant_colours[4] = {0xFF2010, 0x10E040, 0x2040FF, 0xF0F0F0};  // as the probe shows them
+  // The probe's quadrants, as red, green and blue bytes.
+  const std::string quadrant_colours[4] = {"\xFF\x20\x10", "\x10\xE0\x40", "\x20\x40\xFF", "\xF0\xF0\xF0"};
   for (const bool window_manager : {false, true}) {
     for (const auto& [width, height] : {std::pair{1280, 720}, {800, 600}}) {
       const std::string size = std::to_string(width) + "x" + std::to_string(height);
@@ -41,32 +44,34 @@ TEST(FullScreen, ThePictureIsWholeAndCentredAt43OnABareXServerAndUnderAWindowMan
       ChildProcess probe(binary_path("quorvane_fullscreen_probe"), on_display(server.display()));
       for (int i = 0; i < 2000 && probe.running() && probe.err_so_far().empty(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-      std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the manager carries out the request
+      // The screen as it is once the manager has carried out the request:
+      // read until the lit pixels stop changing place, for up to 10 s.
+      const PictureFit fit = fit_picture(640, 480, width, height);
       ScratchDirectory scratch;
       const std::string grab = scratch.path() + "/screen.rgb";
-      const ChildResult grabbed = run_child(
-          "/usr/bin/ffmpeg", on_display(server.display(), {"-loglevel", "error", "-f", "x11grab", "-video_size", size,
-                                                           "-i", server.display(), "-frames:v", "1", "-f", "rawvideo",
-                                                           "-pix_fmt", "rgb24", grab}), 60);
-      ASSERT_TRUE(grabbed.exited && grabbed.status == 0) << grabbed.describe();
-      const std::string screen = read_file_bytes(grab);
-      ASSERT_EQ(screen.size(), 3u * width * height);
-      const auto colour = [&](int x, int y) {
-        const auto* rgb = reinterpret_cast<const unsigned char*>(screen.data()) + 3 * (y * width + x);
-        return unsigned{rgb[0]} << 16 | unsigned{rgb[1]} << 8 | rgb[2];
-      };
-      int left = width, right = -1, top = height, bottom = -1;  // of the lit pixels
-      for (int i = 0; i < width * height; ++i) {
-        if (colour(i % width, i / width) == 0) continue;
-        left = std::min(left, i % width), right = std::max(right, i % width);
-        top = std::min(top, i / width), bottom = std::max(bottom, i / width);
+      std::string screen;
+      std::vector<int> lit, last;  // x, y, width, height of the lit pixels
+      for (int attempt = 0; attempt < 40 && (lit.empty() || lit != last); ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        const ChildResult grabbed = run_child(
+            "/usr/bin/ffmpeg", on_display(server.display(), {"-loglevel", "error", "-f", "x11grab", "-video_size", size,
+                                                             "-i", server.display(), "-frames:v", "1", "-f", "rawvideo",
+                                                             "-pix_fmt", "rgb24", "-y", grab}), 60);
+        ASSERT_TRUE(grabbed.exited && grabbed.status == 0) << grabbed.describe();
+        screen = read_file_bytes(grab);
+        ASSERT_EQ(screen.size(), 3u * width * height);
+        int left = width, right = -1, top = height, bottom = -1;
+        for (int i = 0; i < width * height; ++i) {
+          if (screen.compare(3 * i, 3, std::string(3, '\0')) == 0) continue;
+          left = std::min(left, i % width), right = std::max(right, i % width);
+          top = std::min(top, i / width), bottom = std::max(bottom, i / width);
+        }
+        last = std::exchange(lit, {left, top, right + 1 - left, bottom + 1 - top});
       }
-      const PictureFit fit = fit_picture(640, 480, width, height);
-      EXPECT_EQ((std::vector<int>{left, top, right + 1 - left, bottom + 1 - top}),
-                (std::vector<int>{fit.x, fit.y, fit.width, fit.height})) << "where the picture is: x, y, width, height";
+      EXPECT_EQ(lit, (std::vector<int>{fit.x, fit.y, fit.width, fit.height})) << "the picture's x, y, width, height";
       for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(colour(fit.x + (1 + k % 2 * 2) * fit.width / 4, fit.y + (1 + k / 2 * 2) * fit.height / 4),
-                  quadrant_colours[k]) << "quadrant " << k;
+        const int x = fit.x + (1 + k % 2 * 2) * fit.width / 4, y = fit.y + (1 + k / 2 * 2) * fit.height / 4;
+        EXPECT_EQ(screen.substr(3 * (y * width + x), 3), quadrant_colours[k]) << "quadrant " << k;
       }
       kill(probe.pid(), SIGTERM);
       const ChildResult ended = probe.wait(30);
