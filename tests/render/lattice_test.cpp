@@ -43,6 +43,9 @@ TEST(Lattice, TransformsIn16Point16ThenProjectsByTheDepthAndKeepsTheScreenPositi
         << "z " << z << ": expected depth " << depth << " (screen position kept if behind), got "
         << text(one.projected[0]);
   }
+  LatticeMesh none;
+  lattice_mesh_build(none, -5, -3);  // negative counts build an empty mesh
+  EXPECT_TRUE(none.vertex_count == 0 && none.vector_count == 0 && none.rest.empty() && none.rest_vectors.empty());
 }
 
 TEST(Lattice, EdgesStartOnlyInsideTheCubeAndJoinVisiblePointsInTheirDepthsGrey) {
