@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -71,6 +72,8 @@ struct LoggedRun final : ptc::HeadlessBackend, AudioLibrary, SequenceObserver {
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a over the frame's pixels
     for (int i = 0; i < screen_pixels; ++i) hash = (hash ^ frame.pixels[i]) * 1099511628211ull;
     hashes.push_back(hash);
+    const auto not_black = [](Pixel p) { return p != 0; };
+    lit.push_back(static_cast<int>(std::count_if(frame.pixels, frame.pixels + screen_pixels, not_black)));
   }
   bool log(const std::string& what) {
     entries.push_back(what + " @" + std::to_string(frames_presented()) + " " + std::to_string(key_reads()));
@@ -82,6 +85,7 @@ struct LoggedRun final : ptc::HeadlessBackend, AudioLibrary, SequenceObserver {
   std::vector<std::string> entries;
   std::vector<long> tests_after{0};  // key tests before the start-up and up to each entry
   std::vector<std::uint64_t> hashes;
+  std::vector<int> lit;  // the pixels that are not black, in each frame
   std::vector<std::string_view> scenes;
   WordFlashTimes flash_times{};
   const ScreenBuffer* picture = nullptr;  // the between-scene picture the next frame must be
@@ -107,6 +111,7 @@ TEST(Sequence, PlaysTheScenesInOrderWithTheMusicAroundThemAndStopsTheMusicBefore
   EXPECT_EQ(run.scenes, std::vector<std::string_view>(scenes_in_play_order.begin(), scenes_in_play_order.end()));
   EXPECT_EQ(run.opened().fullscreen, fullscreen_flag) << "the full-screen options";
   EXPECT_EQ(run.opened().title, "Quorvane by Brasklet productions");
+  for (int lit : run.lit) EXPECT_GT(lit, screen_pixels * 9 / 10) << "the three pictures, as loaded from data/";
   // The words flash in starwarp and particles from scene frame 50 to 100, in blobby to 105.
   EXPECT_EQ(run.flash_times.starwarp, (std::array<int, 2>{50, 100}));
   EXPECT_EQ(run.flash_times.particles, (std::array<int, 2>{50, 100}));
