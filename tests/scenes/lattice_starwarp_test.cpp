@@ -136,19 +136,16 @@ TEST(StarwarpSeeds, TakeOnePaletteColumnTruncatedAndKeptInsideThePaletteIntoTheL
   EXPECT_TRUE(same_picture("starwarp_seed_bars", expected_bars.pixels(), bars.pixels()));  // x 302..307, 333..338
 }
 
-TEST(StarwarpScene, StartsFromOneMoreLatticeFrameBlurredIntoTheFeedbackPicture) {
+TEST(StarwarpScene, StartsFromOneMoreLatticeFrameBlurredIntoTheFeedbackPictureAndANegativeWarpAtTheSpin) {
   SceneRig rig;
   play_starwarp(rig, 0.0, 0.0);
   EXPECT_GT(lit_pixels(rig.shared.work_b->pixels()), 1000) << "the lattice drawing in work_b";
   ScreenBuffer expected;
   blur8_buffer(rig.shared.work_b->pixels(), expected.pixels());
   EXPECT_TRUE(same_picture("starwarp_feedback", expected.pixels(), rig.shared.work_a->pixels()));
-}
-
-TEST(StarwarpScene, AWarpOfNegativeLengthPlaysNoFrameAndTheSpinStartsAtTime0) {
-  SceneRig rig;
-  play_starwarp(rig, -3.0, 3.0);
-  EXPECT_EQ(rig.frames.size(), 5u) << "spin frames at scene time 0, 0, 0.98, 1.95 and 2.93";
+  SceneRig negative;  // a warp of negative length plays no frame, and the spin starts at time 0
+  play_starwarp(negative, -3.0, 3.0);
+  EXPECT_EQ(negative.frames.size(), 5u) << "spin frames at scene time 0, 0, 0.98, 1.95 and 2.93";
 }
 
 }  // namespace

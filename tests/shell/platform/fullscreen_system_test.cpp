@@ -24,8 +24,7 @@
 namespace {
 
 ChildOptions on_display(const std::string& display, std::vector<std::string> arguments = {}) {
-  const std::optional<std::string> none;
-  return {std::move(arguments), {{"DISPLAY", display}, {"SDL_VIDEODRIVER", none}, {"WAYLAND_DISPLAY", none}}, ""};
+  return {std::move(arguments), {{"DISPLAY", display}, {"SDL_VIDEODRIVER", {}}, {"WAYLAND_DISPLAY", {}}}, ""};
 }
 
 TEST(FullScreen, ThePictureIsWholeAndCentredAt43OnABareXServerAndUnderAWindowManager) {

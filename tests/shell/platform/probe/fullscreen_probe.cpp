@@ -17,14 +17,11 @@ int main() {
   console.open("Quorvane full-screen probe", screen_width, screen_height, ptc::program_format(), 0);
   ptc::Surface surface(screen_width, screen_height, ptc::program_format());
   Pixel* pixels = surface.lock();
-  for (int i = 0; i < screen_pixels; ++i) {
-    pixels[i] = quadrant_colours[(i / screen_width >= 240) * 2 + (i % screen_width >= 320)];
-  }
+  for (int i = 0; i < screen_pixels; ++i) pixels[i] = quadrant_colours[(i / 640 >= 240) * 2 + (i % 640 >= 320)];
   surface.unlock();
   surface.copy(console);
   for (int frame = 0; !console.key(); ++frame, usleep(10000)) {
     console.update();
     if (frame == 10) std::fputs("shown\n", stderr);
   }
-  return 0;
 }
