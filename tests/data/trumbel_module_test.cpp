@@ -15,7 +15,7 @@
 
 TEST(TrumbelModule, OrdersFallOnTheScenesBlocksAndTheSongSoundsThroughoutWithoutReachingFullScale) {
   constexpr int block_seconds = 8;  // one 64-row pattern at speed 6, tempo 120
-  constexpr int blocks = 26;        // the six scenes: 2 + 5 + 5 + 5 + 4 + 5 blocks
+  constexpr int blocks = 25;        // the six scenes: 1 + 5 + 5 + 5 + 4 + 5 blocks
   constexpr int rate = 48000;       // the player's
   constexpr const char* path = QUORVANE_SOURCE_DIR "/data/trumbel.it";
   ModuleLog log;

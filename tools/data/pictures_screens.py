@@ -17,24 +17,26 @@ TV_MASK_FORM = JpegForm(sampling="1x1", progressive=True, quality=95)
 # The raycast scene lights every ray that crosses the title's black from
 # there to the ray's end, and for its first 1.6 seconds nothing fades: a
 # title in the middle of the screen, seen from the lights below it, would
-# throw one solid fan. So the words keep to the top and bottom edges, where
-# the rays end a few pixels past them, and the middle holds only small
-# stars, each of which throws a thin streak of each light's colour.
+# throw one solid fan. So the words keep to the top, where the rays end a
+# few pixels past them: the title, and the credit line under it, whose light
+# falls into the title's. Below them are only small stars, each of which
+# throws a thin streak of each light's colour. Words near the bottom, where
+# the lights start, would throw a band of light of their own.
 TITLE_TEXT = "QUORVANE"
-TITLE_CENTRE = (320, 88)
+TITLE_CENTRE = (320, 84)
 TITLE_SIZE = 101  # as large as fits: the letters span columns 28 to 617
 TITLE_SPACING = 2
 CREDIT_TEXT = "BRASKLET PRODUCTIONS"
-CREDIT_CENTRE = (320, 430)
+CREDIT_CENTRE = (320, 162)
 CREDIT_SIZE = 32
-CREDIT_SPACING = 4
+CREDIT_SPACING = 6
 # Thickens the letters so that their interiors stay pure black after encoding.
 TITLE_STROKE = 4
-CREDIT_STROKE = 3
+CREDIT_STROKE = 2
 
 STAR_COUNT = 18
 STAR_RADIUS = 5
-STAR_AREA = (40, 170, 600, 396)  # left, top, right, bottom
+STAR_AREA = (40, 190, 600, 440)  # left, top, right, bottom
 STAR_SPACING = 60
 # A light passing over a star lights all its rays there: a disc of light.
 STAR_CLEARANCE = 34

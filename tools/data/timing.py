@@ -9,9 +9,11 @@ MUSIC_BAR = 50
 
 SCENES = {
     # After a 1.6-second lead-in the picture fades over the rest of the scene
-    # while the streaks shorten; over 16 seconds that happens at a pace the
-    # eye follows, where 32 seconds left a dim title waiting.
-    "raycast": {"duration": 100.0},
+    # while the streaks shorten. The title's letters part once the decay nears
+    # 8 (32-pixel streaks, shorter than the gaps in the letters), which 50
+    # units reach after 4.8 seconds: a burst of about 3 seconds, then the
+    # title reads. At 100 units it stayed a solid band for 9 of 16 seconds.
+    "raycast": {"duration": 50.0},
     "lattice": {
         "transition": 50,
         "duration": 200,
@@ -43,7 +45,7 @@ SCENES = {
 }
 
 # The scene lengths agreed with the music.
-SCENE_TOTALS = {"raycast": 100, "lattice": 250, "starwarp": 250, "particles": 250, "blobby": 200, "greets": 250}
+SCENE_TOTALS = {"raycast": 50, "lattice": 250, "starwarp": 250, "particles": 250, "blobby": 200, "greets": 250}
 
 
 def greets_flight_time():

@@ -185,7 +185,8 @@ def groove_beat(fill=False):
 
 def intro(tl, starts):
     """Pad and bell first; each further opening pattern adds a layer (the
-    arpeggio, then bass and hats); the last rolls into the beat."""
+    arpeggio, then bass and hats); the last rolls into the beat, and carries
+    the bell too when it is the only one."""
     *opening, last = starts
     for i, p in enumerate(opening):
         if i == 0:
@@ -207,6 +208,8 @@ def intro(tl, starts):
                      {CLOSED_HAT: OFFBEAT_HATS},
                      {CLOSED_HAT: OFFBEAT_HATS, KICK: FOUR_ON_THE_FLOOR, SNARE: ROLL_EIGHTHS},
                      {CLOSED_HAT: OFFBEAT_HATS, KICK: FOUR_ON_THE_FLOOR, SNARE: ROLL_SIXTEENTHS}], scale=0.8)
+    if not opening:
+        bell(tl, last, INTRO_BELL_1, 24)
     riser(tl, last)
 
 

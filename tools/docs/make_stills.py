@@ -20,7 +20,7 @@ import tempfile
 # Where in each scene its still is taken, as a fraction of the scene's
 # frames: a moment that shows what the scene is about.
 STILL_MOMENTS = {
-    "raycast": 0.2,     # the stars' streaks, before the fade has shortened them
+    "raycast": 0.85,    # the title reads among the stars' streaks
     "lattice": 0.5,     # the second portrait at its moment
     "starwarp": 0.8,
     "particles": 0.3,
