@@ -143,9 +143,6 @@ PIXEL_BENCHMARK(BM_gather_pixels_sse2,
                 pixel_ops_sse2::gather_pixels(b.warp_outside.indices(), b.a.pixels(), b.c.pixels()));
 PIXEL_BENCHMARK(BM_gather_pixels_unchecked_sse2,
                 pixel_ops_sse2::gather_pixels_unchecked(b.warp.indices(), b.a.pixels(), b.c.pixels()));
-PIXEL_BENCHMARK(BM_blur8_buffer_dual_sse2, pixel_ops_sse2::blur8_buffer_dual(b.a.pixels(), b.b.pixels(), b.c.pixels()));
-PIXEL_BENCHMARK(BM_blur8_buffer_sse2, pixel_ops_sse2::blur8_buffer(b.a.pixels(), b.c.pixels()));
-PIXEL_BENCHMARK(BM_blur4_channels_sse2, pixel_ops_sse2::blur4_channels(b.a.pixels(), b.c.pixels()));
 
 // The AVX-512 path, where this processor has it.
 template <typename Operation>

@@ -1,7 +1,7 @@
 // The code paths of the pixel operations. pixel_ops.h's functions choose
 // one for each operation (pixel_ops.cpp): at compile time by processor
-// architecture and, on x86-64, once per run between SSE2 and AVX-512 where
-// an operation has both. The tests and benchmarks call every path directly
+// architecture and, on x86-64, once per run by whether the processor has
+// AVX-512. The tests and benchmarks call every path directly
 // to show they give the same bytes and what each costs. Each function does
 // exactly what its namesake in pixel_ops.h does, with the same
 // preconditions.
@@ -12,8 +12,8 @@
 #include "shell/pixels/pixel.h"
 
 // Plain C++ on 16-byte vectors (pixel_vector.h): every operation, on any
-// processor. The path of every processor but x86-64, and on x86-64 of the
-// operations that have no faster path.
+// processor. On x86-64 the gathers take SSE2 or AVX-512 instead, and the
+// eight-neighbour blurs AVX-512 where the processor has it.
 namespace pixel_ops_portable {
 void add_buffers_saturate(const Pixel* a, const Pixel* b, Pixel* destination);
 void add_buffer_saturate(const Pixel* source, Pixel* destination);
@@ -29,14 +29,11 @@ void blur8_buffer_dual(const Pixel* source, Pixel* destination_1, Pixel* destina
 
 #if defined(__x86_64__)
 
-// SSE2, part of every x86-64: the operations where it measures faster than
-// the portable path.
+// SSE2, part of every x86-64: the gathers, which measure faster this way
+// than on the portable path.
 namespace pixel_ops_sse2 {
-void blur4_channels(const Pixel* source, Pixel* destination);
 void gather_pixels(const std::int32_t* index, const Pixel* source, Pixel* destination);
 void gather_pixels_unchecked(const std::int32_t* index, const Pixel* source, Pixel* destination);
-void blur8_buffer(const Pixel* source, Pixel* destination);
-void blur8_buffer_dual(const Pixel* source, Pixel* destination_1, Pixel* destination_2);
 }  // namespace pixel_ops_sse2
 
 // AVX-512 (foundation instructions only). Call only where `supported()`.

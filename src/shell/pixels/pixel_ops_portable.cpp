@@ -1,9 +1,9 @@
 // The portable path of the whole-buffer pixel operations: plain C++ on four
 // pixels (one 16-byte vector, pixel_vector.h) at a time, which the compiler
 // turns into NEON on AArch64 and into SSE2 on x86-64. Every processor takes
-// it, except for the blurs and the gathers on x86-64, which have faster
-// paths there (pixel_ops_paths.h). Every loop is straight: no branch depends
-// on a pixel.
+// it, except for the gathers on x86-64 and the eight-neighbour blurs where
+// the processor has AVX-512, which have faster paths there
+// (pixel_ops_paths.h). Every loop is straight: no branch depends on a pixel.
 //
 // Loads and stores are unaligned: ScreenBuffers are 64-byte aligned, but the
 // staging surface comes from the display library, and the blurs read their

@@ -129,9 +129,8 @@ std::vector<Path> paths() {
        pixel_ops_portable::blur8_buffer_dual},
   };
 #if defined(__x86_64__)
-  list.push_back({"SSE2", nullptr, nullptr, nullptr, nullptr, nullptr, pixel_ops_sse2::blur4_channels,
-                  pixel_ops_sse2::gather_pixels, pixel_ops_sse2::gather_pixels_unchecked, pixel_ops_sse2::blur8_buffer,
-                  pixel_ops_sse2::blur8_buffer_dual});
+  list.push_back({"SSE2", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, pixel_ops_sse2::gather_pixels,
+                  pixel_ops_sse2::gather_pixels_unchecked, nullptr, nullptr});
   if (pixel_ops_avx512::supported()) {
     list.push_back({"AVX-512", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, pixel_ops_avx512::gather_pixels,
                     pixel_ops_avx512::gather_pixels_unchecked, pixel_ops_avx512::blur8_buffer,
