@@ -13,7 +13,9 @@
 // Each operation starts on a 64-byte boundary ([[gnu::aligned(64)]]). Where a
 // hot loop falls within a 64-byte line of code changes its speed by up to
 // 1.7x on the AMD cores we measure on, so without this the benchmark figures
-// would change with whatever is linked before this file.
+// would change with whatever is linked before this file. The blurs' row
+// loops are also unrolled four times: rolled, the same loop took 57 to 96 us
+// a blur8 with where it landed; unrolled, 55 to 63 us wherever it lands.
 #include <cstdint>
 #include <cstring>
 
@@ -146,6 +148,7 @@ void blur8_row(const Pixel* source, int y, RowSumRings& rings, Destination desti
   };
   const int row = y * screen_width;
   destination.upper_two(row, block(0));
+#pragma GCC unroll 4
   for (int x = pixels_per_vector; x < screen_width; x += pixels_per_vector) destination.four(row + x, block(x));
 }
 
@@ -181,6 +184,7 @@ void blur4_row(const Pixel* source, int y, OneDestination destination) {
     return (below + green_above + red_left + blue_right) >> 1;
   };
   destination.upper_two(row, block(0));
+#pragma GCC unroll 4
   for (int x = pixels_per_vector; x < screen_width; x += pixels_per_vector) destination.four(row + x, block(x));
 }
 
